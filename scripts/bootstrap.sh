@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs every Debian package fotela needs to build, test and run.
+# Idempotent: packages already present are left alone.
+set -euo pipefail
+
+packages=(
+  g++ cmake ninja-build pkg-config git
+  qt6-base-dev libgl-dev
+  libturbojpeg0-dev libjpeg-turbo-progs
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libcpp-httplib-dev
+  fonts-noto-cjk xvfb xauth
+  python3 chromium chromium-driver
+  desktop-base
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if ((${#missing[@]})); then
+  SUDO=""
+  if [[ $(id -u) -ne 0 ]]; then SUDO="sudo"; fi
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

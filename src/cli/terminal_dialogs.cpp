@@ -1,0 +1,63 @@
+#include "cli/terminal_dialogs.h"
+
+#include <unistd.h>
+
+#include <iostream>
+#include <string>
+
+namespace fotela::cli {
+namespace {
+
+// Message boxes break lines with CR (and sometimes LF CR); a terminal wants LF.
+std::string terminalText(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '\r') {
+      if (!out.empty() && out.back() == '\n') continue;  // LF CR counts once
+      out += '\n';
+    } else if (c == '\n') {
+      if (!out.empty() && out.back() == '\n' && i > 0 && text[i - 1] == '\r') continue;
+      out += '\n';
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+bool isYesButton(DialogButtons b) { return b == DialogButtons::YesNo; }
+
+}  // namespace
+
+bool stdinIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
+bool stderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
+void TerminalDialogs::message(const std::string& text, const std::string& caption, DialogIcon) {
+  ++messages_;
+  std::cerr << "[" << caption << "] " << terminalText(text) << "\n";
+}
+
+DialogAnswer TerminalDialogs::ask(const std::string& text, const std::string& caption,
+                                  DialogButtons buttons, DialogIcon) {
+  const DialogAnswer yes = isYesButton(buttons) ? DialogAnswer::Yes : DialogAnswer::Ok;
+  const DialogAnswer no = isYesButton(buttons) ? DialogAnswer::No : DialogAnswer::Cancel;
+  std::cerr << "[" << caption << "] " << terminalText(text);
+  if (fixed_) {
+    std::cerr << (*fixed_ ? " → はい" : " → いいえ") << "\n";
+    return *fixed_ ? yes : no;
+  }
+  if (!stdinIsTerminal()) {
+    std::cerr << (nonInteractive_ ? " → はい" : " → いいえ") << "\n";
+    return nonInteractive_ ? yes : no;
+  }
+  for (;;) {
+    std::cerr << " [y/n] " << std::flush;
+    std::string line;
+    if (!std::getline(std::cin, line)) return no;
+    if (line == "y" || line == "Y" || line == "yes") return yes;
+    if (line == "n" || line == "N" || line == "no") return no;
+  }
+}
+
+}  // namespace fotela::cli

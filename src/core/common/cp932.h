@@ -1,0 +1,24 @@
+#pragma once
+// UTF-8 inside the program, CP932 (Shift_JIS) in files.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace fotela {
+
+// UTF-8 -> CP932; nullopt when some character has no CP932 form.
+std::optional<std::string> utf8ToCp932(std::string_view utf8);
+// UTF-8 -> CP932 with "&#N;" for every character CP932 cannot hold (pages).
+std::string utf8ToCp932WithReferences(std::string_view utf8);
+// CP932 -> UTF-8; bytes that are not valid CP932 become U+FFFD.
+std::string cp932ToUtf8(std::string_view cp932);
+
+inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// A data file's bytes: CP932 when every character fits, else UTF-8 after a byte-order mark.
+std::string encodeDataFile(std::string_view utf8);
+// Reverse of encodeDataFile: a leading byte-order mark means UTF-8, anything else CP932.
+std::string decodeDataFile(std::string_view bytes);
+
+}  // namespace fotela

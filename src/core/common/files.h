@@ -1,0 +1,45 @@
+#pragma once
+// File helpers: whole-file reads, atomic replace, folder walks in directory order.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/error.h"
+
+namespace fotela {
+
+Result<std::string> readWholeFile(const std::string& path);
+
+// Writes a temporary file in the same folder, flushes it and renames it over `path`.
+// On failure the old file is untouched and the error names `path`.
+Result<void> writeFileAtomic(const std::string& path, std::string_view bytes);
+
+// Splits text into lines at CR LF, LF or a lone CR. A final line break ends the last
+// line; it does not start an empty one.
+std::vector<std::string> splitLines(std::string_view text);
+
+enum class EntryKind { File, Folder };
+
+// The names in `folder` of the given kind, in directory order: ASCII letters folded to
+// upper case, other characters by code point, ties by exact name. Hidden names (a
+// leading ".") are never listed. A folder that cannot be read gives an empty list.
+std::vector<std::string> listFolder(const std::string& folder, EntryKind kind);
+bool directoryOrderLess(std::string_view a, std::string_view b);
+
+// The stored name of the file in `folder` whose name equals `name` with ASCII letters
+// folded; the exact name wins when several match. nullopt when none.
+std::optional<std::string> findFileIgnoringCase(const std::string& folder, std::string_view name);
+
+// Copies every ordinary file of `source` into `target`, replacing existing files.
+// 0 = all copied, 1 = failure (stops at the first failing copy).
+int CopyAllFiles(const std::string& source, const std::string& target);
+// Deletes every ordinary file of `folder`. 0 = all deleted, 1 = failure.
+int DeleteAllFiles(const std::string& folder);
+
+bool isFolder(const std::string& path);
+bool isFile(const std::string& path);
+
+}  // namespace fotela

@@ -1,0 +1,35 @@
+#pragma once
+// JPEG and BMP load and save (libjpeg-turbo). Every save replaces its file atomically.
+
+#include <span>
+#include <string>
+
+#include "common/error.h"
+#include "imaging/image.h"
+
+namespace fotela {
+
+inline constexpr int kJpegQuality = 70;
+
+struct JpegLoadOptions {
+  // Ask the decoder for the smallest DCT scale (n/8) whose result still covers this size
+  // (after orientation); 0 x 0 = full size.
+  int coverWidth = 0;
+  int coverHeight = 0;
+  // Turn the pixels upright by the EXIF orientation tag.
+  bool applyOrientation = true;
+};
+
+Result<Image> loadJpeg(const std::string& path, const JpegLoadOptions& options = {});
+Result<Image> decodeJpeg(std::span<const unsigned char> bytes, const std::string& nameForErrors,
+                         const JpegLoadOptions& options = {});
+Result<std::string> encodeJpeg(const Image& image, int quality = kJpegQuality);
+Result<void> saveJpeg(const Image& image, const std::string& path, int quality = kJpegQuality);
+
+Result<Image> loadBmp(const std::string& path);
+Result<void> saveBmp(const Image& image, const std::string& path);
+
+// JPEG or BMP, told apart by the file's first bytes (EXIF orientation applied).
+Result<Image> loadImageFile(const std::string& path);
+
+}  // namespace fotela

@@ -1,0 +1,35 @@
+#pragma once
+// The program-wide state that every window and the command line share.
+// Owned by the UI thread; worker jobs get copies of what they need.
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "photos/photo_entry.h"
+#include "settings/album_settings.h"
+#include "settings/order_file.h"
+
+namespace fotela {
+
+struct ProgramState {
+  AlbumSettings settings;
+
+  std::int16_t AutoMode = 0;          // 1 = build the album of the start folder and quit
+  std::atomic<std::int16_t> StartupCancelled{0};  // -1 after the splash's cancel
+  std::int16_t SplitViewScript = 0;   // -1 when the marker file was found at start
+  std::int16_t OrderChanged = 0;      // 1 while order or descriptions differ from the file
+  std::string LastAlbumPage;          // main page last written in this run
+  std::int16_t ThumbRunMode = 0;      // 0 ask before remaking copies; 1 make; 2 declined
+  std::string LastSettingsPath;       // last file of the settings dialog
+
+  // An album has been written without error in this run (enables "表示").
+  bool albumViewEnabled = false;
+
+  // The photo list in displayed order (= album order) and the folder's order entries.
+  std::vector<PhotoEntry> photos;
+  OrderTable order;
+};
+
+}  // namespace fotela

@@ -1,0 +1,25 @@
+#pragma once
+// The one way the core shows a message or asks a question. The desktop program answers
+// with message boxes, the command line with stderr and a prompt, tests with a script.
+// The core never shows a window itself.
+
+#include <string>
+
+namespace fotela {
+
+// Caption of every message box that names none of its own.
+inline constexpr const char* kProgramTitle = "フォテラ";
+
+enum class DialogIcon { None, Information, Warning, Critical, Question };
+enum class DialogButtons { Ok, OkCancel, YesNo };
+enum class DialogAnswer { Ok, Cancel, Yes, No };
+
+class UserDialogs {
+ public:
+  virtual ~UserDialogs() = default;
+  virtual void message(const std::string& text, const std::string& caption, DialogIcon icon) = 0;
+  virtual DialogAnswer ask(const std::string& text, const std::string& caption,
+                           DialogButtons buttons, DialogIcon icon) = 0;
+};
+
+}  // namespace fotela

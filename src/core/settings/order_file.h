@@ -1,0 +1,44 @@
+#pragma once
+// The per-folder order and description file "titlen.txt".
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/error.h"
+
+namespace fotela {
+
+struct PhotoEntry;
+
+inline constexpr const char* kOrderFileName = "titlen.txt";
+
+struct OrderEntry {
+  std::string name;         // text before the first comma
+  std::string description;  // all text after the first comma
+};
+
+class OrderTable {
+ public:
+  std::vector<OrderEntry> entries;
+
+  // The description of the first entry whose name equals `name` ignoring ASCII case;
+  // `name` itself when none does.
+  std::string TitleName(std::string_view name) const;
+  // 1 when an entry's name equals `name` ignoring ASCII case, else 0.
+  std::int16_t isTitle(std::string_view name) const;
+};
+
+// Reads the order file of `folder` (found ignoring case). No file gives an empty table.
+// Empty lines carry nothing and are skipped. The caller clears OrderChanged.
+OrderTable TitleGet(const std::string& folder);
+
+// When orderChanged is 1: writes one line per row ("name,description") to the order file
+// of photoFolder, replaced atomically, and clears orderChanged. A failed write keeps the
+// old file, leaves orderChanged at 1 and names the file in the error.
+Result<void> TitlePut(const std::string& photoFolder, std::span<const PhotoEntry> rows,
+                      std::int16_t& orderChanged);
+
+}  // namespace fotela

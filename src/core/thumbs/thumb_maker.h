@@ -1,0 +1,60 @@
+#pragma once
+// The thumbnail maker: a large copy of every photo in ImageFolder, then a thumbnail
+// (at most 100 x 100) of every large copy in ThumbFolder. Runs on worker threads, can be
+// stopped, and never leaves a half-written copy.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "common/error.h"
+#include "imaging/image.h"
+#include "photos/photo_entry.h"
+
+namespace fotela {
+
+struct ProgramState;
+class UserDialogs;
+
+// The large-copy limit for a list page width: <700 350; 700-899 470; 900-1024 600; else 732.
+int largeCopyLimit(std::int16_t listPageWidth);
+
+struct CopySize {
+  int width = 0;
+  int height = 0;
+  bool operator==(const CopySize&) const = default;
+};
+// Fits w x h into maxW x maxH: never enlarged, halves to even, at least 1.
+CopySize fitCopySize(int width, int height, int maxWidth, int maxHeight);
+
+enum class CopyMode {
+  All,         // make every copy
+  UpdateOnly,  // only copies that are missing or older than their source
+};
+
+struct CopyProgress {
+  int phase = 0;  // 0 = large copies, 1 = thumbnails
+  std::size_t done = 0;
+  std::size_t total = 0;
+  std::string fileName;
+  const Image* preview = nullptr;  // the finished copy; valid during the call only
+};
+// Called from worker threads, one call at a time.
+using CopyProgressFn = std::function<void(const CopyProgress&)>;
+
+struct ThumbRunResult {
+  bool declined = false;  // the user answered No to the folder question
+  bool stopped = false;
+  std::size_t made = 0;
+  std::vector<Error> failures;  // photos that could not be read or written, by file name
+};
+
+// Checks both sub-folders (asking "縮小画像を作成しますか？" when ThumbRunMode is 0 and a
+// folder exists), then makes the copies of every row of state.photos whose type is "jpg".
+ThumbRunResult runThumbnailMaker(ProgramState& state, UserDialogs& dialogs, CopyMode mode,
+                                 std::stop_token stop = {}, const CopyProgressFn& progress = {});
+
+}  // namespace fotela

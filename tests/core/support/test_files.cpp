@@ -1,0 +1,80 @@
+#include "core/support/test_files.h"
+
+#include <turbojpeg.h>
+#include <sys/stat.h>
+#include <utime.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <vector>
+
+namespace fotela::test {
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "fotela-test-XXXXXX").string();
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  if (!::mkdtemp(buffer.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = buffer.data();
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // Tests may leave read-only folders behind; give write access back before removing.
+  for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+  }
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ec);
+  std::filesystem::remove_all(path_, ec);
+}
+
+void writeFile(const std::string& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) throw std::runtime_error("cannot write " + path);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string makeJpegBytes(int width, int height, std::int32_t colour, int quality) {
+  std::vector<unsigned char> rgb(static_cast<std::size_t>(width) * height * 3);
+  for (std::size_t i = 0; i < rgb.size(); i += 3) {
+    rgb[i] = colour & 0xFF;
+    rgb[i + 1] = (colour >> 8) & 0xFF;
+    rgb[i + 2] = (colour >> 16) & 0xFF;
+  }
+  tjhandle h = tjInitCompress();
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  if (tjCompress2(h, rgb.data(), width, 0, height, TJPF_RGB, &out, &size, TJSAMP_420, quality,
+                  0) != 0) {
+    tjDestroy(h);
+    throw std::runtime_error("tjCompress2 failed");
+  }
+  std::string bytes(reinterpret_cast<char*>(out), size);
+  tjFree(out);
+  tjDestroy(h);
+  return bytes;
+}
+
+void writeJpeg(const std::string& path, int width, int height, std::int32_t colour) {
+  writeFile(path, makeJpegBytes(width, height, colour));
+}
+
+void setModifiedTime(const std::string& path, std::int64_t secondsSinceEpoch) {
+  struct utimbuf times{static_cast<time_t>(secondsSinceEpoch), static_cast<time_t>(secondsSinceEpoch)};
+  if (::utime(path.c_str(), &times) != 0) throw std::runtime_error("utime failed: " + path);
+}
+
+}  // namespace fotela::test

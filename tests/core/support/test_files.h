@@ -1,0 +1,37 @@
+#pragma once
+// Helpers for tests: a temporary folder that cleans up after itself, file writing,
+// and small JPEGs encoded on the spot.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace fotela::test {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  std::string file(std::string_view name) const { return path_ + "/" + std::string(name); }
+
+ private:
+  std::string path_;
+};
+
+void writeFile(const std::string& path, std::string_view bytes);
+std::string readFile(const std::string& path);
+
+// A baseline JPEG of the given size filled with one colour (packed R + G*256 + B*65536).
+std::string makeJpegBytes(int width, int height, std::int32_t colour = 0x808080,
+                          int quality = 90);
+void writeJpeg(const std::string& path, int width, int height, std::int32_t colour = 0x808080);
+
+// Sets a file's modification time, seconds since the epoch.
+void setModifiedTime(const std::string& path, std::int64_t secondsSinceEpoch);
+
+}  // namespace fotela::test
