@@ -1,0 +1,124 @@
+#include "common/cp932.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <stdexcept>
+
+namespace fotela {
+namespace {
+
+// One conversion descriptor per thread and direction.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+    if (cd_ == reinterpret_cast<iconv_t>(-1))
+      throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
+  }
+  ~Converter() { iconv_close(cd_); }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  // Converts as much as it can; returns the number of input bytes consumed. Stops at the
+  // first sequence it cannot convert (invalid or unrepresentable).
+  std::size_t convert(std::string_view in, std::string& out) {
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    char* inPtr = const_cast<char*>(in.data());
+    std::size_t inLeft = in.size();
+    char buffer[4096];
+    while (inLeft > 0) {
+      char* outPtr = buffer;
+      std::size_t outLeft = sizeof buffer;
+      const std::size_t r = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
+      out.append(buffer, outPtr - buffer);
+      if (r == static_cast<std::size_t>(-1) && errno != E2BIG) break;
+    }
+    // Flush any shift state (CP932 has none, but be correct).
+    char* outPtr = buffer;
+    std::size_t outLeft = sizeof buffer;
+    iconv(cd_, nullptr, nullptr, &outPtr, &outLeft);
+    out.append(buffer, outPtr - buffer);
+    return in.size() - inLeft;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+Converter& toCp932() {
+  thread_local Converter c("CP932", "UTF-8");
+  return c;
+}
+Converter& fromCp932() {
+  thread_local Converter c("UTF-8", "CP932");
+  return c;
+}
+
+// Length of the UTF-8 sequence starting at text[0] and its code point; an invalid lead
+// byte counts as one byte standing for U+FFFD.
+std::size_t utf8Sequence(std::string_view text, char32_t& codePoint) {
+  const auto b0 = static_cast<unsigned char>(text[0]);
+  std::size_t length = b0 < 0x80 ? 1 : (b0 >> 5) == 6 ? 2 : (b0 >> 4) == 14 ? 3 : (b0 >> 3) == 30 ? 4 : 0;
+  if (length == 0 || length > text.size()) {
+    codePoint = 0xFFFD;
+    return 1;
+  }
+  codePoint = length == 1 ? b0 : b0 & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if ((b & 0xC0) != 0x80) {
+      codePoint = 0xFFFD;
+      return 1;
+    }
+    codePoint = (codePoint << 6) | (b & 0x3F);
+  }
+  return length;
+}
+
+}  // namespace
+
+std::optional<std::string> utf8ToCp932(std::string_view utf8) {
+  std::string out;
+  if (toCp932().convert(utf8, out) != utf8.size()) return std::nullopt;
+  return out;
+}
+
+std::string utf8ToCp932WithReferences(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  while (!utf8.empty()) {
+    const std::size_t done = toCp932().convert(utf8, out);
+    utf8.remove_prefix(done);
+    if (utf8.empty()) break;
+    char32_t codePoint = 0;
+    const std::size_t length = utf8Sequence(utf8, codePoint);
+    out += "&#" + std::to_string(static_cast<unsigned long>(codePoint)) + ";";
+    utf8.remove_prefix(length);
+  }
+  return out;
+}
+
+std::string cp932ToUtf8(std::string_view cp932) {
+  std::string out;
+  out.reserve(cp932.size() * 3 / 2);
+  while (!cp932.empty()) {
+    const std::size_t done = fromCp932().convert(cp932, out);
+    cp932.remove_prefix(done);
+    if (cp932.empty()) break;
+    out += "\xEF\xBF\xBD";  // U+FFFD for the byte that could not be read
+    cp932.remove_prefix(1);
+  }
+  return out;
+}
+
+std::string encodeDataFile(std::string_view utf8) {
+  if (auto cp932 = utf8ToCp932(utf8)) return *cp932;
+  return std::string(kUtf8Bom) + std::string(utf8);
+}
+
+std::string decodeDataFile(std::string_view bytes) {
+  if (bytes.starts_with(kUtf8Bom)) return std::string(bytes.substr(kUtf8Bom.size()));
+  return cp932ToUtf8(bytes);
+}
+
+}  // namespace fotela

@@ -1,0 +1,166 @@
+#include "common/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "common/paths.h"
+#include "common/text.h"
+
+namespace fs = std::filesystem;
+
+namespace fotela {
+namespace {
+
+std::string systemReason(int error) { return std::strerror(error); }
+
+// A file name of ours for the temporary copy: hidden, so folder scans never list it.
+std::string temporaryNameFor(const std::string& path) {
+  static thread_local std::mt19937_64 random{std::random_device{}()};
+  const fs::path p(path);
+  std::ostringstream name;
+  name << "." << p.filename().string() << ".tmp" << std::hex << (random() & 0xFFFFFF);
+  return (p.parent_path() / name.str()).string();
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+}  // namespace
+
+Result<std::string> readWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return fail(path + " を開けません。");
+  std::ostringstream content;
+  content << in.rdbuf();
+  if (in.bad()) return fail(path + " を読み込めません。");
+  return content.str();
+}
+
+Result<void> writeFileAtomic(const std::string& path, std::string_view bytes) {
+  const std::string temporary = temporaryNameFor(path);
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return fail(path + " を書き込めません。(" + systemReason(errno) + ")");
+  // Keep the permissions of the file being replaced.
+  struct stat old {};
+  if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+  const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+  const int writeError = errno;
+  if (::close(fd) != 0 || !written) {
+    ::unlink(temporary.c_str());
+    return fail(path + " を書き込めません。(" + systemReason(written ? errno : writeError) + ")");
+  }
+  if (::rename(temporary.c_str(), path.c_str()) != 0) {
+    const int renameError = errno;
+    ::unlink(temporary.c_str());
+    return fail(path + " を書き込めません。(" + systemReason(renameError) + ")");
+  }
+  return {};
+}
+
+std::vector<std::string> splitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) {
+      lines.emplace_back(text.substr(start));
+      break;
+    }
+    lines.emplace_back(text.substr(start, end - start));
+    start = end + 1;
+    if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
+  }
+  return lines;
+}
+
+bool directoryOrderLess(std::string_view a, std::string_view b) {
+  // Compare byte by byte with ASCII letters folded to upper case; UTF-8 byte order is
+  // code point order for everything else.
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    auto fold = [](char c) {
+      auto u = static_cast<unsigned char>(c);
+      return (u >= 'a' && u <= 'z') ? static_cast<unsigned char>(u - 'a' + 'A') : u;
+    };
+    const unsigned char x = fold(a[i]), y = fold(b[i]);
+    if (x != y) return x < y;
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;  // ties by exact name
+}
+
+std::vector<std::string> listFolder(const std::string& folder, EntryKind kind) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    if (name.empty() || name.front() == '.') continue;
+    std::error_code statError;
+    const bool folderEntry = it->is_directory(statError);
+    if (kind == EntryKind::Folder ? folderEntry : (it->is_regular_file(statError) && !folderEntry))
+      names.push_back(std::move(name));
+  }
+  std::sort(names.begin(), names.end(), directoryOrderLess);
+  return names;
+}
+
+std::optional<std::string> findFileIgnoringCase(const std::string& folder, std::string_view name) {
+  if (name.empty() || name.front() == '.' || name.find('/') != std::string_view::npos)
+    return std::nullopt;
+  const std::string exact = folderPrefix(folder) + std::string(name);
+  if (isFile(exact)) return std::string(name);
+  for (const std::string& candidate : listFolder(folder, EntryKind::File))
+    if (equalsIgnoreAsciiCase(candidate, name)) return candidate;
+  return std::nullopt;
+}
+
+int CopyAllFiles(const std::string& source, const std::string& target) {
+  std::error_code ec;
+  if (!fs::is_directory(source, ec) || !fs::is_directory(target, ec)) return 1;
+  for (const std::string& name : listFolder(source, EntryKind::File)) {
+    fs::copy_file(fs::path(source) / name, fs::path(target) / name,
+                  fs::copy_options::overwrite_existing, ec);
+    if (ec) return 1;
+  }
+  return 0;
+}
+
+int DeleteAllFiles(const std::string& folder) {
+  std::error_code ec;
+  if (!fs::is_directory(folder, ec)) return 1;
+  for (const std::string& name : listFolder(folder, EntryKind::File)) {
+    if (!fs::remove(fs::path(folder) / name, ec) || ec) return 1;
+  }
+  return 0;
+}
+
+bool isFolder(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && fs::is_directory(path, ec);
+}
+
+bool isFile(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && fs::is_regular_file(path, ec);
+}
+
+}  // namespace fotela

@@ -1,0 +1,67 @@
+#include "common/paths.h"
+
+#include <filesystem>
+#include <mutex>
+
+namespace fotela {
+namespace {
+
+std::mutex gProgramFolderMutex;
+std::string gProgramFolder;
+bool gProgramFolderSet = false;
+
+std::string stripTrailingSeparator(std::string folder) {
+  if (!folder.empty() && folder.back() == kSeparator) folder.pop_back();
+  return folder;
+}
+
+}  // namespace
+
+std::string ProgramFolder() {
+  std::lock_guard lock(gProgramFolderMutex);
+  if (!gProgramFolderSet) {
+    std::error_code ec;
+    auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    gProgramFolder = ec ? std::string() : stripTrailingSeparator(self.parent_path().string());
+    gProgramFolderSet = true;
+  }
+  return gProgramFolder;
+}
+
+void setProgramFolder(std::string folder) {
+  std::lock_guard lock(gProgramFolderMutex);
+  gProgramFolder = stripTrailingSeparator(std::move(folder));
+  gProgramFolderSet = true;
+}
+
+void SplitFolderAndName(std::string_view path, std::string& folder, std::string& name) {
+  const std::size_t last = path.rfind(kSeparator);
+  if (last == std::string_view::npos) {
+    folder.clear();
+    name.clear();
+    return;
+  }
+  folder.assign(path.substr(0, last));
+  name.assign(path.substr(last + 1));
+}
+
+void SplitPath(std::string_view path, std::string& drive, std::string& folder, std::string& name) {
+  // This platform has no drive letters: everything is one tree under "/".
+  drive.clear();
+  const std::size_t last = path.rfind(kSeparator);
+  if (last == std::string_view::npos) {
+    folder.clear();
+    name.assign(path);
+    return;
+  }
+  folder.assign(path.substr(0, last));
+  name.assign(path.substr(last + 1));
+}
+
+std::string folderPrefix(std::string_view folder) {
+  std::string prefix(folder);
+  if (prefix.empty() || prefix.back() != kSeparator) prefix += kSeparator;
+  return prefix;
+}
+
+}  // namespace fotela
