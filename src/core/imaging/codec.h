@@ -20,6 +20,23 @@ struct JpegLoadOptions {
   bool applyOrientation = true;
 };
 
+// What the header of a JPEG file tells before decoding.
+struct JpegInfo {
+  int width = 0;  // as stored, before orientation
+  int height = 0;
+  int orientation = 1;       // EXIF orientation, 1 when none
+  bool progressive = false;  // progressive files are decoded whole in coefficient memory
+};
+Result<JpegInfo> probeJpeg(std::span<const unsigned char> bytes, const std::string& nameForErrors);
+
+// The size the decoder delivers for a stored width x height when asked to cover
+// coverWidth x coverHeight (stored axes); the full size when no scale covers it.
+struct ScaledSize {
+  int width = 0;
+  int height = 0;
+};
+ScaledSize jpegScaledSize(int width, int height, int coverWidth, int coverHeight);
+
 Result<Image> loadJpeg(const std::string& path, const JpegLoadOptions& options = {});
 Result<Image> decodeJpeg(std::span<const unsigned char> bytes, const std::string& nameForErrors,
                          const JpegLoadOptions& options = {});

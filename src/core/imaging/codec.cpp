@@ -1,0 +1,244 @@
+#include "imaging/codec.h"
+
+#include <turbojpeg.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <new>
+
+#include "common/files.h"
+#include "imaging/exif.h"
+
+namespace fotela {
+namespace {
+
+// One decompressor and one compressor per thread: TurboJPEG handles must not be shared.
+struct HandleDeleter {
+  void operator()(void* h) const {
+    if (h) tjDestroy(h);
+  }
+};
+using Handle = std::unique_ptr<void, HandleDeleter>;
+
+tjhandle decompressor() {
+  thread_local Handle h(tjInitDecompress());
+  return h.get();
+}
+tjhandle compressor() {
+  thread_local Handle h(tjInitCompress());
+  return h.get();
+}
+
+// A decoded picture may not exceed this many pixels (about 800 MB of RGB); larger sizes
+// come from damaged headers or would exhaust memory.
+constexpr long long kMaxPixels = 1LL << 28;
+
+std::string errorText(tjhandle h) {
+  const char* s = tjGetErrorStr2(h);
+  return s ? s : "";
+}
+
+Error readError(const std::string& name, const std::string& reason) {
+  return Error{"JPEGファイルを読み込めません: " + name + "（" + reason + "）"};
+}
+
+// True when the first frame header of the file is a progressive one (SOF2, 6, 10, 14).
+bool isProgressive(std::span<const unsigned char> b) {
+  std::size_t pos = 2;
+  while (pos + 3 < b.size()) {
+    if (b[pos] != 0xFF) return false;
+    while (pos < b.size() && b[pos] == 0xFF) ++pos;
+    if (pos + 2 >= b.size()) return false;
+    const unsigned marker = b[pos++];
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;
+    if (marker == 0xD9 || marker == 0xDA) return false;
+    if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
+      return marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
+    pos += (std::size_t{b[pos]} << 8) | b[pos + 1];
+  }
+  return false;
+}
+
+// Adobe CMYK JPEGs store the inks inverted; RGB is then C * K / 255 per channel.
+void cmykToRgb(const std::vector<unsigned char>& cmyk, Image& out) {
+  const unsigned char* s = cmyk.data();
+  std::uint8_t* d = out.data();
+  const std::size_t pixels = static_cast<std::size_t>(out.width()) * out.height();
+  for (std::size_t i = 0; i < pixels; ++i, s += 4, d += 3) {
+    d[0] = static_cast<std::uint8_t>((s[0] * s[3] + 127) / 255);
+    d[1] = static_cast<std::uint8_t>((s[1] * s[3] + 127) / 255);
+    d[2] = static_cast<std::uint8_t>((s[2] * s[3] + 127) / 255);
+  }
+}
+
+// A temporary name beside `path` that keeps its extension (tjSaveImage picks the format
+// by the extension) and that no other writer of this process uses.
+std::string temporaryBeside(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
+  std::filesystem::path p(path);
+  std::string name = "." + p.stem().string() + ".tmp" + std::to_string(::getpid()) + "-" +
+                     std::to_string(counter++) + p.extension().string();
+  return (p.parent_path() / name).string();
+}
+
+}  // namespace
+
+ScaledSize jpegScaledSize(int width, int height, int coverWidth, int coverHeight) {
+  ScaledSize best{width, height};
+  if (coverWidth <= 0 && coverHeight <= 0) return best;
+  int count = 0;
+  tjscalingfactor* factors = tjGetScalingFactors(&count);
+  if (!factors) return best;
+  for (int i = 0; i < count; ++i) {
+    const tjscalingfactor f = factors[i];
+    if (f.num > f.denom) continue;  // never enlarge while decoding
+    const int w = TJSCALED(width, f), h = TJSCALED(height, f);
+    if (w >= coverWidth && h >= coverHeight && w <= best.width && h <= best.height) best = {w, h};
+  }
+  return best;
+}
+
+Result<JpegInfo> probeJpeg(std::span<const unsigned char> bytes, const std::string& name) {
+  tjhandle h = decompressor();
+  if (!h) return std::unexpected(readError(name, "TurboJPEG"));
+  int w = 0, ht = 0, subsamp = 0, colorspace = 0;
+  if (tjDecompressHeader3(h, bytes.data(), static_cast<unsigned long>(bytes.size()), &w, &ht,
+                          &subsamp, &colorspace) != 0)
+    return std::unexpected(readError(name, errorText(h)));
+  JpegInfo info;
+  info.width = w;
+  info.height = ht;
+  info.orientation = readExifOrientation(bytes);
+  info.progressive = isProgressive(bytes);
+  return info;
+}
+
+Result<Image> decodeJpeg(std::span<const unsigned char> bytes, const std::string& name,
+                         const JpegLoadOptions& options) {
+  tjhandle h = decompressor();
+  if (!h) return std::unexpected(readError(name, "TurboJPEG"));
+  int w = 0, ht = 0, subsamp = 0, colorspace = 0;
+  if (tjDecompressHeader3(h, bytes.data(), static_cast<unsigned long>(bytes.size()), &w, &ht,
+                          &subsamp, &colorspace) != 0)
+    return std::unexpected(readError(name, errorText(h)));
+
+  const int orientation = options.applyOrientation ? readExifOrientation(bytes) : 1;
+  int coverW = options.coverWidth, coverH = options.coverHeight;
+  if (orientationSwapsAxes(orientation)) std::swap(coverW, coverH);
+  const ScaledSize size = jpegScaledSize(w, ht, coverW, coverH);
+  if (static_cast<long long>(size.width) * size.height > kMaxPixels)
+    return std::unexpected(readError(name, "画像が大きすぎます"));
+
+  const bool cmyk = colorspace == TJCS_CMYK || colorspace == TJCS_YCCK;
+  // A file cut short would decode with a grey lower part; that is an error here. Other
+  // warnings (stray bytes between segments) leave a usable picture.
+  const int flags = TJFLAG_LIMITSCANS;
+  Image image;
+  try {
+    image = Image(size.width, size.height);
+    int rc;
+    if (cmyk) {
+      std::vector<unsigned char> buffer(static_cast<std::size_t>(size.width) * size.height * 4);
+      rc = tjDecompress2(h, bytes.data(), static_cast<unsigned long>(bytes.size()), buffer.data(),
+                         size.width, 0, size.height, TJPF_CMYK, flags);
+      if (rc == 0 || tjGetErrorCode(h) == TJERR_WARNING) cmykToRgb(buffer, image);
+    } else {
+      rc = tjDecompress2(h, bytes.data(), static_cast<unsigned long>(bytes.size()), image.data(),
+                         size.width, 0, size.height, TJPF_RGB, flags);
+    }
+    if (rc != 0) {
+      const std::string reason = errorText(h);
+      if (tjGetErrorCode(h) != TJERR_WARNING || reason.find("Premature end") != std::string::npos)
+        return std::unexpected(readError(name, reason));
+    }
+  } catch (const std::bad_alloc&) {
+    return std::unexpected(readError(name, "メモリが足りません"));
+  }
+  if (orientation != 1) image = applyOrientation(image, orientation);
+  return image;
+}
+
+Result<Image> loadJpeg(const std::string& path, const JpegLoadOptions& options) {
+  Result<std::string> bytes = readWholeFile(path);
+  if (!bytes) return std::unexpected(bytes.error());
+  return decodeJpeg(std::span(reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size()),
+                    path, options);
+}
+
+Result<std::string> encodeJpeg(const Image& image, int quality) {
+  if (image.empty()) return fail("JPEGに変換できません（画像が空です）");
+  tjhandle h = compressor();
+  if (!h) return fail("JPEGに変換できません（TurboJPEG）");
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  if (tjCompress2(h, image.data(), image.width(), 0, image.height(), TJPF_RGB, &out, &size,
+                  TJSAMP_420, quality, 0) != 0) {
+    std::string reason = errorText(h);
+    tjFree(out);
+    return fail("JPEGに変換できません（" + reason + "）");
+  }
+  std::string bytes(reinterpret_cast<const char*>(out), size);
+  tjFree(out);
+  return bytes;
+}
+
+Result<void> saveJpeg(const Image& image, const std::string& path, int quality) {
+  Result<std::string> bytes = encodeJpeg(image, quality);
+  if (!bytes)
+    return fail("JPEGファイルを書き込めません: " + path + "（" + bytes.error().message + "）");
+  return writeFileAtomic(path, *bytes);
+}
+
+Result<Image> loadBmp(const std::string& path) {
+  int w = 0, h = 0, pf = TJPF_RGB;
+  unsigned char* pixels = tjLoadImage(path.c_str(), &w, 1, &h, &pf, 0);
+  if (!pixels)
+    return fail("BMPファイルを読み込めません: " + path + "（" + errorText(nullptr) + "）");
+  Image image;
+  try {
+    image = Image(w, h);
+    std::memcpy(image.data(), pixels, static_cast<std::size_t>(w) * h * 3);
+  } catch (const std::bad_alloc&) {
+    tjFree(pixels);
+    return fail("BMPファイルを読み込めません: " + path + "（メモリが足りません）");
+  }
+  tjFree(pixels);
+  return image;
+}
+
+Result<void> saveBmp(const Image& image, const std::string& path) {
+  if (image.empty()) return fail("BMPファイルを書き込めません: " + path + "（画像が空です）");
+  const std::string temp = temporaryBeside(path);
+  // tjSaveImage takes a non-const buffer but only reads it.
+  if (tjSaveImage(temp.c_str(), const_cast<unsigned char*>(image.data()), image.width(), 0,
+                  image.height(), TJPF_RGB, 0) != 0) {
+    std::string reason = errorText(nullptr);
+    std::remove(temp.c_str());
+    return fail("BMPファイルを書き込めません: " + path + "（" + reason + "）");
+  }
+  std::error_code ec;
+  std::filesystem::rename(temp, path, ec);
+  if (ec) {
+    std::remove(temp.c_str());
+    return fail("BMPファイルを書き込めません: " + path + "（" + ec.message() + "）");
+  }
+  return {};
+}
+
+Result<Image> loadImageFile(const std::string& path) {
+  Result<std::string> bytes = readWholeFile(path);
+  if (!bytes) return std::unexpected(bytes.error());
+  const std::string& b = *bytes;
+  if (b.size() >= 2 && static_cast<unsigned char>(b[0]) == 0xFF &&
+      static_cast<unsigned char>(b[1]) == 0xD8)
+    return decodeJpeg(std::span(reinterpret_cast<const unsigned char*>(b.data()), b.size()), path);
+  if (b.size() >= 2 && b[0] == 'B' && b[1] == 'M') return loadBmp(path);
+  return fail("画像ファイルの形式が分かりません: " + path);
+}
+
+}  // namespace fotela
