@@ -1,7 +1,11 @@
 #include "core/support/test_files.h"
 
 #include <turbojpeg.h>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utime.h>
 
 #include <cstdlib>
@@ -70,6 +74,43 @@ std::string makeJpegBytes(int width, int height, std::int32_t colour, int qualit
 
 void writeJpeg(const std::string& path, int width, int height, std::int32_t colour) {
   writeFile(path, makeJpegBytes(width, height, colour));
+}
+
+namespace {
+
+bool setImmutable(const std::string& path, bool on) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  int flags = 0;
+  bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  if (ok) {
+    flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  }
+  ::close(fd);
+  return ok;
+}
+
+bool canCreateIn(const std::string& folder) {
+  const std::string probe = folder + "/.probe";
+  const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+  if (fd < 0) return false;
+  ::close(fd);
+  ::unlink(probe.c_str());
+  return true;
+}
+
+}  // namespace
+
+ReadOnlyFolder::ReadOnlyFolder(std::string path) : path_(std::move(path)) {
+  ::chmod(path_.c_str(), 0555);
+  if (canCreateIn(path_)) immutable_ = setImmutable(path_, true);
+  active_ = !canCreateIn(path_);
+}
+
+ReadOnlyFolder::~ReadOnlyFolder() {
+  if (immutable_) setImmutable(path_, false);
+  ::chmod(path_.c_str(), 0755);
 }
 
 void setModifiedTime(const std::string& path, std::int64_t secondsSinceEpoch) {

@@ -31,6 +31,23 @@ std::string makeJpegBytes(int width, int height, std::int32_t colour = 0x808080,
                           int quality = 90);
 void writeJpeg(const std::string& path, int width, int height, std::int32_t colour = 0x808080);
 
+// Makes a folder unwritable for as long as it lives: permissions for ordinary users,
+// the immutable flag for root (who ignores permissions). active() is false when neither
+// works here; tests then skip.
+class ReadOnlyFolder {
+ public:
+  explicit ReadOnlyFolder(std::string path);
+  ~ReadOnlyFolder();
+  ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+  ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+  bool active() const { return active_; }
+
+ private:
+  std::string path_;
+  bool immutable_ = false;
+  bool active_ = false;
+};
+
 // Sets a file's modification time, seconds since the epoch.
 void setModifiedTime(const std::string& path, std::int64_t secondsSinceEpoch);
 

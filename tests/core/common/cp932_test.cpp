@@ -1,0 +1,39 @@
+#include "common/cp932.h"
+
+#include <gtest/gtest.h>
+
+namespace fotela {
+namespace {
+
+TEST(Cp932Test, JapaneseRoundTripsThroughShiftJis) {
+  const std::string text = "アルバム作成中　ﾌｫﾃﾗ～①";
+  auto encoded = utf8ToCp932(text);
+  ASSERT_TRUE(encoded);
+  EXPECT_EQ(encoded->substr(0, 2), "\x83\x41");  // ア
+  EXPECT_EQ(cp932ToUtf8(*encoded), text);
+  EXPECT_EQ(utf8ToCp932("abc"), "abc");
+}
+
+TEST(Cp932Test, CharactersOutsideCp932) {
+  EXPECT_EQ(utf8ToCp932("caf\xC3\xA9"), std::nullopt);  // é
+  EXPECT_EQ(utf8ToCp932WithReferences("caf\xC3\xA9 写真"), "caf&#233; \x8E\xCA\x90\x5E");
+  EXPECT_EQ(utf8ToCp932WithReferences("\xF0\x9F\x98\x80"), "&#128512;");  // emoji
+  EXPECT_EQ(utf8ToCp932WithReferences("a\xFF" "b"), "a&#65533;b");         // broken UTF-8
+}
+
+TEST(Cp932Test, InvalidCp932BytesBecomeReplacementCharacters) {
+  EXPECT_EQ(cp932ToUtf8("a\xA0" "b"), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(cp932ToUtf8("\x83"), "\xEF\xBF\xBD");  // a lead byte cut off at the end
+}
+
+TEST(Cp932Test, DataFilesFallBackToUtf8WithAByteOrderMark) {
+  EXPECT_EQ(encodeDataFile("写真"), "\x8E\xCA\x90\x5E");
+  const std::string foreign = "Ça va, 한국어";
+  const std::string bytes = encodeDataFile(foreign);
+  EXPECT_EQ(bytes, std::string(kUtf8Bom) + foreign);
+  EXPECT_EQ(decodeDataFile(bytes), foreign);
+  EXPECT_EQ(decodeDataFile("\x8E\xCA\x90\x5E"), "写真");
+}
+
+}  // namespace
+}  // namespace fotela

@@ -1,0 +1,153 @@
+#include "common/files.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "common/document.h"
+#include "common/paths.h"
+#include "core/support/test_files.h"
+#include "program/scripted_dialogs.h"
+
+namespace fotela {
+namespace {
+
+using test::TempDir;
+using test::readFile;
+using test::writeFile;
+
+TEST(FilesTest, SplitLinesAcceptsEveryLineEnd) {
+  EXPECT_EQ(splitLines("a\r\nb\nc\rd"), (std::vector<std::string>{"a", "b", "c", "d"}));
+  EXPECT_EQ(splitLines("a\r\n"), (std::vector<std::string>{"a"}));
+  EXPECT_EQ(splitLines("a\r\n\r\nb"), (std::vector<std::string>{"a", "", "b"}));
+  EXPECT_TRUE(splitLines("").empty());
+}
+
+TEST(FilesTest, AtomicWriteReplacesAndLeavesNoTemporaryFile) {
+  TempDir dir;
+  const std::string path = dir.file("settings.ini");
+  writeFile(path, "old");
+  ASSERT_TRUE(writeFileAtomic(path, "new content"));
+  EXPECT_EQ(readFile(path), "new content");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(FilesTest, AtomicWriteIntoAnUnwritableFolderKeepsTheOldFile) {
+  TempDir dir;
+  const std::string path = dir.file("titlen.txt");
+  writeFile(path, "old");
+  std::optional<test::ReadOnlyFolder> readOnly(std::in_place, dir.path());
+  if (!readOnly->active()) GTEST_SKIP() << "cannot make a read-only folder here";
+  auto result = writeFileAtomic(path, "new");
+  readOnly.reset();
+  ASSERT_FALSE(result);
+  EXPECT_NE(result.error().message.find(path), std::string::npos);
+  EXPECT_EQ(readFile(path), "old");
+}
+
+TEST(FilesTest, AtomicWriteIntoAMissingFolderNamesTheFile) {
+  TempDir dir;
+  const std::string path = dir.file("missing/x.txt");
+  auto result = writeFileAtomic(path, "x");
+  ASSERT_FALSE(result);
+  EXPECT_NE(result.error().message.find(path), std::string::npos);
+}
+
+TEST(FilesTest, FolderListingIsInDirectoryOrderWithoutHiddenNames) {
+  TempDir dir;
+  for (const char* name : {"b.jpg", "A.jpg", "a.jpg", "_x.jpg", ".hidden.jpg", "写真.jpg", "B.JPG"})
+    writeFile(dir.file(name), "x");
+  std::filesystem::create_directory(dir.file("sub"));
+  // Upper-case folding puts "_" (0x5F) after the letters; ties go by exact name.
+  EXPECT_EQ(listFolder(dir.path(), EntryKind::File),
+            (std::vector<std::string>{"A.jpg", "a.jpg", "B.JPG", "b.jpg", "_x.jpg", "写真.jpg"}));
+  EXPECT_EQ(listFolder(dir.path(), EntryKind::Folder), (std::vector<std::string>{"sub"}));
+  EXPECT_TRUE(listFolder(dir.file("nope"), EntryKind::File).empty());
+}
+
+TEST(FilesTest, CaseInsensitiveLookupReturnsTheStoredName) {
+  TempDir dir;
+  writeFile(dir.file("TITLEN.TXT"), "x");
+  EXPECT_EQ(findFileIgnoringCase(dir.path(), "titlen.txt"), "TITLEN.TXT");
+  writeFile(dir.file("titlen.txt"), "x");
+  EXPECT_EQ(findFileIgnoringCase(dir.path(), "titlen.txt"), "titlen.txt");  // exact wins
+  EXPECT_EQ(findFileIgnoringCase(dir.path(), "other.txt"), std::nullopt);
+  EXPECT_EQ(findFileIgnoringCase(dir.path(), "../titlen.txt"), std::nullopt);
+}
+
+TEST(FilesTest, CopyAndDeleteAllFiles) {
+  TempDir source, target;
+  writeFile(source.file("a.jpg"), "A");
+  writeFile(source.file("b.jpg"), "B");
+  writeFile(target.file("a.jpg"), "old");
+  std::filesystem::create_directory(source.file("sub"));
+  EXPECT_EQ(CopyAllFiles(source.path(), target.path()), 0);
+  EXPECT_EQ(readFile(target.file("a.jpg")), "A");
+  EXPECT_EQ(readFile(target.file("b.jpg")), "B");
+  EXPECT_EQ(CopyAllFiles(source.path(), target.file("missing")), 1);
+
+  EXPECT_EQ(DeleteAllFiles(source.path()), 0);
+  EXPECT_TRUE(listFolder(source.path(), EntryKind::File).empty());
+  EXPECT_TRUE(isFolder(source.file("sub")));  // folders are left alone
+  EXPECT_EQ(DeleteAllFiles(source.file("missing")), 1);
+}
+
+class DocumentTest : public ::testing::Test {
+ protected:
+  std::vector<std::string> tried;
+  DocumentOpener openerSucceedingOn(int attempt) {
+    return [this, attempt](const std::string& path) {
+      tried.push_back(path);
+      return static_cast<int>(tried.size()) == attempt;
+    };
+  }
+  ScriptedDialogs dialogs;
+};
+
+TEST_F(DocumentTest, ABarePathGetsHtmOnTheFirstTry) {
+  ShowDocument("/opt/v1.2/help", openerSucceedingOn(1), dialogs);
+  // The folder's dot counts: the first attempt is the bare path.
+  EXPECT_EQ(tried, (std::vector<std::string>{"/opt/v1.2/help"}));
+  tried.clear();
+  ShowDocument("/opt/app/help", openerSucceedingOn(1), dialogs);
+  EXPECT_EQ(tried, (std::vector<std::string>{"/opt/app/help.HTM"}));
+  EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(DocumentTest, SecondAttemptThenTheBrowserWarning) {
+  ShowDocument("/opt/v1.2/help", openerSucceedingOn(2), dialogs);
+  EXPECT_EQ(tried, (std::vector<std::string>{"/opt/v1.2/help", "/opt/v1.2/help.HTM"}));
+  EXPECT_TRUE(dialogs.shown.empty());
+  tried.clear();
+  ShowDocument("/a/album.html", openerSucceedingOn(99), dialogs);
+  EXPECT_EQ(tried.size(), 2u);
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].text,
+            "ヘルプを表示するにはＨＴＭＬ対応のブラウザが必要です。\r"
+            " インターネットエクスプローラなどを準備してください。\r"
+            "   とりあえず 表示しますが、正しく表示できません");
+  EXPECT_EQ(dialogs.shown[0].icon, DialogIcon::Warning);
+}
+
+TEST_F(DocumentTest, HelpOpensTheStoredHelpPageOrSaysItIsMissing) {
+  TempDir dir;
+  const std::string saved = ProgramFolder();
+  setProgramFolder(dir.path());
+  showHelp(openerSucceedingOn(1), dialogs);
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].text, dir.path() + "/help.htm" + "がありません。");
+  EXPECT_TRUE(tried.empty());
+
+  writeFile(dir.file("help.htm"), "<html></html>");
+  showHelp(openerSucceedingOn(1), dialogs);
+  // ".HTM" is matched to the stored "help.htm": names are case-sensitive here.
+  EXPECT_EQ(tried, (std::vector<std::string>{dir.path() + "/help.htm"}));
+  setProgramFolder(saved);
+}
+
+}  // namespace
+}  // namespace fotela
