@@ -1,0 +1,345 @@
+#include "thumbs/thumb_maker.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <unordered_set>
+
+#include "common/files.h"
+#include "common/numbers.h"
+#include "common/text.h"
+#include "imaging/codec.h"
+#include "imaging/exif.h"
+#include "imaging/resample.h"
+#include "program/program_state.h"
+#include "program/user_dialogs.h"
+
+namespace fotela {
+namespace {
+
+constexpr const char* kFolderQuestion = "縮小画像を作成しますか？";
+constexpr const char* kWindowCaption = "縮小画像作成";
+constexpr int kThumbnailLimit = 100;
+
+// Decoding memory that the workers may hold at one time. A progressive JPEG is decoded
+// with all its DCT coefficients in memory (about 3 bytes per pixel for a 24-MP photo in
+// 4:2:0: 72 MB), so two of them at once would pass the program's memory goal; baseline
+// files need little beyond the file itself. A single job larger than the budget still
+// runs, alone.
+constexpr std::size_t kDecodeBudget = 96u << 20;
+
+class MemoryBudget {
+ public:
+  explicit MemoryBudget(std::size_t capacity) : capacity_(capacity) {}
+
+  std::size_t acquire(std::size_t bytes) {
+    bytes = std::min(bytes, capacity_);
+    std::unique_lock lock(mutex_);
+    freed_.wait(lock, [&] { return used_ + bytes <= capacity_; });
+    used_ += bytes;
+    return bytes;
+  }
+  void release(std::size_t bytes) {
+    {
+      std::lock_guard lock(mutex_);
+      used_ -= bytes;
+    }
+    freed_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable freed_;
+  std::size_t capacity_;
+  std::size_t used_ = 0;
+};
+
+class BudgetLease {
+ public:
+  BudgetLease(MemoryBudget& budget, std::size_t bytes)
+      : budget_(budget), bytes_(budget.acquire(bytes)) {}
+  ~BudgetLease() { budget_.release(bytes_); }
+  BudgetLease(const BudgetLease&) = delete;
+  BudgetLease& operator=(const BudgetLease&) = delete;
+
+ private:
+  MemoryBudget& budget_;
+  std::size_t bytes_;
+};
+
+// Memory a decode of this file at this scale takes, beyond the file's own bytes.
+std::size_t decodeMemory(const JpegInfo& info, ScaledSize scaled) {
+  std::size_t bytes = static_cast<std::size_t>(scaled.width) * scaled.height * 3;
+  if (info.progressive) {
+    // Two bytes per coefficient, 64 coefficients per 8 x 8 block, per component.
+    const std::size_t lumaBlocks = static_cast<std::size_t>((info.width + 7) / 8) *
+                                   static_cast<std::size_t>((info.height + 7) / 8);
+    bytes += lumaBlocks * 128 * 3;  // luma plus chroma, at most full-size chroma
+  }
+  return bytes;
+}
+
+struct CopyJob {
+  std::string fileName;  // name + "." + type
+  std::string source;
+  std::string destination;
+  std::size_t row = 0;  // index into the list of unique photos
+};
+
+using Clock = std::filesystem::file_time_type;
+
+// True when `destination` exists and is not older than `source`.
+bool upToDate(const std::string& source, const std::string& destination) {
+  std::error_code ec;
+  Clock d = std::filesystem::last_write_time(destination, ec);
+  if (ec) return false;
+  Clock s = std::filesystem::last_write_time(source, ec);
+  if (ec) return false;
+  return d >= s;
+}
+
+std::string normalPath(const std::string& path) {
+  std::string s = std::filesystem::path(path).lexically_normal().string();
+  while (s.size() > 1 && s.back() == '/') s.pop_back();
+  return s;
+}
+
+class ThumbRun {
+ public:
+  ThumbRun(ProgramState& state, UserDialogs& dialogs, CopyMode mode, std::stop_token stop,
+           const CopyProgressFn& progress)
+      : state_(state),
+        dialogs_(dialogs),
+        mode_(mode),
+        stop_(stop),
+        progress_(progress),
+        budget_(kDecodeBudget) {}
+
+  ThumbRunResult run() {
+    const AlbumSettings& s = state_.settings;
+    DirChk(s.ThumbFolder);
+    DirChk(s.ImageFolder);
+    if (!stopFlag_) {
+      collectRows();
+      const int limit = largeCopyLimit(s.ListPageWidth);
+      std::vector<CopyJob> large = jobs(s.ImageFolder, false);
+      runPhase(0, large, limit);
+      if (!stopFlag_) {
+        std::vector<CopyJob> small = jobs(s.ThumbFolder, true);
+        runPhase(1, small, kThumbnailLimit);
+      }
+    }
+    if (!result_.failures.empty()) {
+      std::string text = "縮小画像を作成できなかった写真があります。";
+      for (const Error& e : result_.failures) text += "\n" + e.message;
+      dialogs_.message(text, kWindowCaption, DialogIcon::Warning);
+    }
+    return std::move(result_);
+  }
+
+ private:
+  std::string subFolder(const std::string& name) const {
+    return state_.settings.PhotoFolder + "/" + name;
+  }
+
+  // Prepares one sub-folder: creates a missing one; asks before remaking the copies in an
+  // existing one when the run is part of a full build (ThumbRunMode 0).
+  void DirChk(const std::string& name) {
+    if (stopFlag_) return;
+    const std::string folder = subFolder(name);
+    // An empty or "." name would put the copies over the photos themselves.
+    if (normalPath(folder) == normalPath(state_.settings.PhotoFolder)) {
+      result_.failures.push_back(
+          Error{"縮小画像のフォルダ名が写真のフォルダと同じです: \"" + name + "\""});
+      stopFlag_ = true;
+      return;
+    }
+    if (!isFolder(folder)) {
+      std::error_code ec;
+      std::filesystem::create_directory(folder, ec);
+      if (ec) {
+        result_.failures.push_back(Error{"フォルダを作成できません: " + folder});
+        stopFlag_ = true;
+      }
+      return;
+    }
+    if (state_.ThumbRunMode != 0) return;
+    DialogAnswer a =
+        dialogs_.ask(kFolderQuestion, kFolderQuestion, DialogButtons::YesNo, DialogIcon::None);
+    if (a == DialogAnswer::Yes) {
+      state_.ThumbRunMode = 1;
+    } else {
+      state_.ThumbRunMode = 2;
+      stopFlag_ = true;
+      result_.declined = true;
+    }
+  }
+
+  // The photos of the list whose type is "jpg", each file once, in list order.
+  void collectRows() {
+    std::unordered_set<std::string> seen;
+    for (const PhotoEntry& e : state_.photos) {
+      if (!equalsIgnoreAsciiCase(e.type, "jpg")) continue;
+      std::string f = e.fileName();
+      if (seen.insert(f).second) files_.push_back(std::move(f));
+    }
+    largeFailed_.assign(files_.size(), 0);
+  }
+
+  std::vector<CopyJob> jobs(const std::string& targetFolder, bool fromLargeCopies) {
+    const AlbumSettings& s = state_.settings;
+    std::vector<CopyJob> out;
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+      // A photo whose large copy failed just now has been reported once already.
+      if (fromLargeCopies && largeFailed_[i]) continue;
+      CopyJob j;
+      j.row = i;
+      j.fileName = files_[i];
+      j.source = fromLargeCopies ? subFolder(s.ImageFolder) + "/" + files_[i]
+                                 : s.PhotoFolder + "/" + files_[i];
+      j.destination = subFolder(targetFolder) + "/" + files_[i];
+      if (mode_ == CopyMode::UpdateOnly && upToDate(j.source, j.destination)) continue;
+      out.push_back(std::move(j));
+    }
+    return out;
+  }
+
+  void runPhase(int phase, const std::vector<CopyJob>& list, int limit) {
+    if (list.empty() || stopFlag_) return;
+    std::atomic<std::size_t> next{0};
+    std::size_t done = 0;
+    unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+    threads = static_cast<unsigned>(std::min<std::size_t>(threads, list.size()));
+    auto worker = [&] {
+      for (;;) {
+        if (stopRequested()) return;
+        const std::size_t i = next.fetch_add(1);
+        if (i >= list.size()) return;
+        makeCopy(phase, list[i], limit, list.size(), done);
+      }
+    };
+    {
+      std::vector<std::jthread> pool;
+      for (unsigned t = 1; t < threads; ++t) pool.emplace_back(worker);
+      worker();
+    }
+    if (stop_.stop_requested()) {
+      stopFlag_ = true;
+      result_.stopped = true;
+    }
+  }
+
+  bool stopRequested() const { return stop_.stop_requested(); }
+
+  void makeCopy(int phase, const CopyJob& job, int limit, std::size_t total, std::size_t& done) {
+    std::optional<Image> copy;
+    Result<void> outcome = make(job, limit, copy);
+    if (!outcome && !copy && stopRequested()) return;  // stopped mid-way: nothing to report
+    std::lock_guard lock(mutex_);
+    if (outcome) {
+      ++result_.made;
+    } else {
+      if (phase == 0) largeFailed_[job.row] = 1;
+      result_.failures.push_back(outcome.error());
+    }
+    ++done;
+    if (progress_) {
+      CopyProgress p;
+      p.phase = phase;
+      p.done = done;
+      p.total = total;
+      p.fileName = job.fileName;
+      p.preview = outcome && copy ? &*copy : nullptr;
+      progress_(p);
+    }
+  }
+
+  // Decodes the source at the smallest DCT scale that covers the copy, averages it down to
+  // the exact size and writes it. `copy` is set once the pixels exist; a stop request
+  // before the write leaves the destination untouched.
+  Result<void> make(const CopyJob& job, int limit, std::optional<Image>& copy) {
+    if (!isFile(job.source)) return fail("写真が見つかりません: " + job.source);
+    Result<std::string> bytes = readWholeFile(job.source);
+    if (!bytes) return fail("写真を読み込めません: " + job.source);
+    std::span<const unsigned char> data(reinterpret_cast<const unsigned char*>(bytes->data()),
+                                        bytes->size());
+    Result<JpegInfo> info = probeJpeg(data, job.source);
+    if (!info) return std::unexpected(info.error());
+
+    const bool swap = orientationSwapsAxes(info->orientation);
+    const int uprightW = swap ? info->height : info->width;
+    const int uprightH = swap ? info->width : info->height;
+    const CopySize size = fitCopySize(uprightW, uprightH, limit, limit);
+
+    Result<Image> decoded;
+    {
+      const ScaledSize scaled =
+          swap ? jpegScaledSize(info->width, info->height, size.height, size.width)
+               : jpegScaledSize(info->width, info->height, size.width, size.height);
+      BudgetLease lease(budget_, decodeMemory(*info, scaled));
+      if (stopRequested()) return fail("中止");
+      JpegLoadOptions options;
+      options.coverWidth = size.width;
+      options.coverHeight = size.height;
+      decoded = decodeJpeg(data, job.source, options);
+    }
+    if (!decoded) return std::unexpected(decoded.error());
+    bytes->clear();
+    bytes->shrink_to_fit();
+
+    Image reduced = resizeAreaAverage(*decoded, size.width, size.height);
+    *decoded = Image();
+    Result<std::string> jpeg = encodeJpeg(reduced, kJpegQuality);
+    if (!jpeg)
+      return fail("縮小画像を作成できません: " + job.destination + "（" + jpeg.error().message +
+                  "）");
+    if (stopRequested()) return fail("中止");
+    Result<void> written = writeFileAtomic(job.destination, *jpeg);
+    if (!written) return written;
+    copy = std::move(reduced);
+    return {};
+  }
+
+  ProgramState& state_;
+  UserDialogs& dialogs_;
+  CopyMode mode_;
+  std::stop_token stop_;
+  const CopyProgressFn& progress_;
+  MemoryBudget budget_;
+  bool stopFlag_ = false;
+  std::vector<std::string> files_;
+  std::vector<char> largeFailed_;
+  std::mutex mutex_;
+  ThumbRunResult result_;
+};
+
+}  // namespace
+
+int largeCopyLimit(std::int16_t listPageWidth) {
+  if (listPageWidth < 700) return 350;
+  if (listPageWidth < 900) return 470;
+  if (listPageWidth <= 1024) return 600;
+  return 732;
+}
+
+CopySize fitCopySize(int width, int height, int maxWidth, int maxHeight) {
+  if (width <= 0 || height <= 0 || maxWidth <= 0 || maxHeight <= 0) return {1, 1};
+  double rx = static_cast<double>(width) / maxWidth;
+  const double ry = static_cast<double>(height) / maxHeight;
+  if (rx < 1 && ry < 1) rx = 1;  // a picture that fits is never enlarged
+  const double r = rx > ry ? rx : ry;
+  const double w = roundHalfEven(width / r), h = roundHalfEven(height / r);
+  return {std::max(1, static_cast<int>(w)), std::max(1, static_cast<int>(h))};
+}
+
+ThumbRunResult runThumbnailMaker(ProgramState& state, UserDialogs& dialogs, CopyMode mode,
+                                 std::stop_token stop, const CopyProgressFn& progress) {
+  ThumbRun run(state, dialogs, mode, stop, progress);
+  return run.run();
+}
+
+}  // namespace fotela
