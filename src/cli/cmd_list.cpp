@@ -1,0 +1,52 @@
+// fotela-cli list DIR: the photo list of a folder, one row per line.
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "common/files.h"
+#include "photos/folder_scan.h"
+
+namespace fotela::cli {
+namespace {
+
+int runList(const std::vector<std::string>& args);
+
+const CommandRegistration registration{Command{
+    "list",
+    "list DIR",
+    "DIR の写真の一覧（名前、種類、幅、高さ、サイズ、更新日時、説明文）をタブ区切りで表示します",
+    runList,
+}};
+
+int runList(const std::vector<std::string>& args) {
+  const Command* self = nullptr;
+  for (const Command& c : commands())
+    if (c.name == "list") self = &c;
+  if (args.size() != 1 || args[0].starts_with("--")) return usageError(*self);
+  const std::string& folder = args[0];
+  if (!isFolder(folder)) {
+    std::cerr << "[フォテラ] フォルダが見つかりません: " << folder << "\n";
+    return kExitFailed;
+  }
+  std::optional<FolderScan> scan = scanFolder(folder);
+  if (!scan) return kExitFailed;
+  std::string out;
+  for (const PhotoEntry& e : scan->rows) {
+    for (const std::string* field :
+         {&e.name, &e.type, &e.width, &e.height, &e.sizeText, &e.modified, &e.description}) {
+      if (field != &e.name) out += '\t';
+      out += *field;
+    }
+    out += '\n';
+  }
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return std::fflush(stdout) == 0 ? kExitOk : kExitFailed;
+}
+
+}  // namespace
+}  // namespace fotela::cli
