@@ -15,8 +15,8 @@ inline constexpr int kExitUsage = 2;   // the command line itself is wrong
 
 struct Command {
   std::string_view name;
-  std::string_view usage;    // one line: "settings IN [OUT]"
-  std::string_view summary;  // one line, shown by --help
+  std::string_view usage;                            // one line: "settings IN [OUT]"
+  std::string_view summary;                          // one line, shown by --help
   int (*run)(const std::vector<std::string>& args);  // args after the command name
 };
 

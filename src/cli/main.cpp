@@ -39,9 +39,13 @@ std::string executableFolder(const char* argv0) {
 
 }  // namespace
 
-const std::vector<Command>& commands() { return registry(); }
+const std::vector<Command>& commands() {
+  return registry();
+}
 
-CommandRegistration::CommandRegistration(Command command) { registry().push_back(command); }
+CommandRegistration::CommandRegistration(Command command) {
+  registry().push_back(command);
+}
 
 int usageError(const Command& command, std::string_view problem) {
   if (!problem.empty()) std::cerr << "fotela-cli " << command.name << ": " << problem << "\n";

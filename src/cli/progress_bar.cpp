@@ -9,7 +9,9 @@ namespace fotela::cli {
 ProgressBar::ProgressBar(std::string label)
     : label_(std::move(label)), enabled_(stderrIsTerminal()) {}
 
-ProgressBar::~ProgressBar() { finish(); }
+ProgressBar::~ProgressBar() {
+  finish();
+}
 
 void ProgressBar::update(std::size_t done, std::size_t total, const std::string& item) {
   if (!enabled_) return;

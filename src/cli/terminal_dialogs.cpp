@@ -26,12 +26,18 @@ std::string terminalText(const std::string& text) {
   return out;
 }
 
-bool isYesButton(DialogButtons b) { return b == DialogButtons::YesNo; }
+bool isYesButton(DialogButtons b) {
+  return b == DialogButtons::YesNo;
+}
 
 }  // namespace
 
-bool stdinIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
-bool stderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+bool stdinIsTerminal() {
+  return ::isatty(STDIN_FILENO) == 1;
+}
+bool stderrIsTerminal() {
+  return ::isatty(STDERR_FILENO) == 1;
+}
 
 void TerminalDialogs::message(const std::string& text, const std::string& caption, DialogIcon) {
   ++messages_;

@@ -6,7 +6,7 @@
 namespace fotela {
 struct ProgramState;
 class UserDialogs;
-}
+}  // namespace fotela
 
 namespace fotela::app {
 

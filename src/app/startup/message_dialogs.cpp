@@ -7,11 +7,16 @@ namespace {
 
 QMessageBox::Icon toQt(DialogIcon icon) {
   switch (icon) {
-    case DialogIcon::Information: return QMessageBox::Information;
-    case DialogIcon::Warning: return QMessageBox::Warning;
-    case DialogIcon::Critical: return QMessageBox::Critical;
-    case DialogIcon::Question: return QMessageBox::Question;
-    case DialogIcon::None: break;
+    case DialogIcon::Information:
+      return QMessageBox::Information;
+    case DialogIcon::Warning:
+      return QMessageBox::Warning;
+    case DialogIcon::Critical:
+      return QMessageBox::Critical;
+    case DialogIcon::Question:
+      return QMessageBox::Question;
+    case DialogIcon::None:
+      break;
   }
   return QMessageBox::NoIcon;
 }
@@ -26,8 +31,7 @@ QString toQtText(const std::string& text) {
 
 }  // namespace
 
-void MessageDialogs::message(const std::string& text, const std::string& caption,
-                             DialogIcon icon) {
+void MessageDialogs::message(const std::string& text, const std::string& caption, DialogIcon icon) {
   QMessageBox box(toQt(icon), QString::fromStdString(caption), toQtText(text), QMessageBox::Ok,
                   parent_);
   box.exec();
@@ -38,13 +42,16 @@ DialogAnswer MessageDialogs::ask(const std::string& text, const std::string& cap
   QMessageBox::StandardButtons qtButtons = QMessageBox::Ok;
   if (buttons == DialogButtons::OkCancel) qtButtons = QMessageBox::Ok | QMessageBox::Cancel;
   if (buttons == DialogButtons::YesNo) qtButtons = QMessageBox::Yes | QMessageBox::No;
-  QMessageBox box(toQt(icon), QString::fromStdString(caption), toQtText(text), qtButtons,
-                  parent_);
+  QMessageBox box(toQt(icon), QString::fromStdString(caption), toQtText(text), qtButtons, parent_);
   switch (box.exec()) {
-    case QMessageBox::Yes: return DialogAnswer::Yes;
-    case QMessageBox::No: return DialogAnswer::No;
-    case QMessageBox::Cancel: return DialogAnswer::Cancel;
-    default: return DialogAnswer::Ok;
+    case QMessageBox::Yes:
+      return DialogAnswer::Yes;
+    case QMessageBox::No:
+      return DialogAnswer::No;
+    case QMessageBox::Cancel:
+      return DialogAnswer::Cancel;
+    default:
+      return DialogAnswer::Ok;
   }
 }
 

@@ -58,7 +58,11 @@ Converter& fromCp932() {
 // byte counts as one byte standing for U+FFFD.
 std::size_t utf8Sequence(std::string_view text, char32_t& codePoint) {
   const auto b0 = static_cast<unsigned char>(text[0]);
-  std::size_t length = b0 < 0x80 ? 1 : (b0 >> 5) == 6 ? 2 : (b0 >> 4) == 14 ? 3 : (b0 >> 3) == 30 ? 4 : 0;
+  std::size_t length = b0 < 0x80         ? 1
+                       : (b0 >> 5) == 6  ? 2
+                       : (b0 >> 4) == 14 ? 3
+                       : (b0 >> 3) == 30 ? 4
+                                         : 0;
   if (length == 0 || length > text.size()) {
     codePoint = 0xFFFD;
     return 1;

@@ -20,7 +20,9 @@ namespace fs = std::filesystem;
 namespace fotela {
 namespace {
 
-std::string systemReason(int error) { return std::strerror(error); }
+std::string systemReason(int error) {
+  return std::strerror(error);
+}
 
 // A file name of ours for the temporary copy: hidden, so folder scans never list it.
 std::string temporaryNameFor(const std::string& path) {

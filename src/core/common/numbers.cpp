@@ -9,7 +9,9 @@ namespace fotela {
 
 double leadingNumber(std::string_view text) {
   std::size_t i = 0;
-  auto blank = [&](std::size_t k) { return k < text.size() && (text[k] == ' ' || text[k] == '\t'); };
+  auto blank = [&](std::size_t k) {
+    return k < text.size() && (text[k] == ' ' || text[k] == '\t');
+  };
   while (blank(i)) ++i;
   std::string number;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) number += text[i++];
@@ -39,11 +41,14 @@ double leadingNumber(std::string_view text) {
     if (expDigits) number += exponent;
   }
   double value = std::strtod(number.c_str(), nullptr);
-  return std::isfinite(value) ? value : (value > 0 ? std::numeric_limits<double>::max()
-                                                   : std::numeric_limits<double>::lowest());
+  return std::isfinite(value) ? value
+                              : (value > 0 ? std::numeric_limits<double>::max()
+                                           : std::numeric_limits<double>::lowest());
 }
 
-double roundHalfEven(double value) { return std::nearbyint(value); }
+double roundHalfEven(double value) {
+  return std::nearbyint(value);
+}
 
 std::optional<std::int16_t> tryReadInt16(std::string_view text) {
   const double rounded = roundHalfEven(leadingNumber(text));
@@ -61,6 +66,8 @@ std::string signedNumberText(long long value) {
   return value < 0 ? std::to_string(value) : " " + std::to_string(value);
 }
 
-std::string plainNumberText(long long value) { return std::to_string(value); }
+std::string plainNumberText(long long value) {
+  return std::to_string(value);
+}
 
 }  // namespace fotela

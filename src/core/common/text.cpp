@@ -79,9 +79,7 @@ int HexToNumber(std::string_view text) {
 
 std::string ColorToHex(std::int32_t colour) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
-  auto byteHex = [](unsigned v) {
-    return std::string{kDigits[(v >> 4) & 0xF], kDigits[v & 0xF]};
-  };
+  auto byteHex = [](unsigned v) { return std::string{kDigits[(v >> 4) & 0xF], kDigits[v & 0xF]}; };
   const auto c = static_cast<std::uint32_t>(colour);
   return byteHex(c & 0xFF) + byteHex((c >> 8) & 0xFF) + byteHex((c >> 16) & 0xFF);
 }

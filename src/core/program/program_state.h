@@ -16,13 +16,13 @@ namespace fotela {
 struct ProgramState {
   AlbumSettings settings;
 
-  std::int16_t AutoMode = 0;          // 1 = build the album of the start folder and quit
+  std::int16_t AutoMode = 0;  // 1 = build the album of the start folder and quit
   std::atomic<std::int16_t> StartupCancelled{0};  // -1 after the splash's cancel
-  std::int16_t SplitViewScript = 0;   // -1 when the marker file was found at start
-  std::int16_t OrderChanged = 0;      // 1 while order or descriptions differ from the file
-  std::string LastAlbumPage;          // main page last written in this run
-  std::int16_t ThumbRunMode = 0;      // 0 ask before remaking copies; 1 make; 2 declined
-  std::string LastSettingsPath;       // last file of the settings dialog
+  std::int16_t SplitViewScript = 0;               // -1 when the marker file was found at start
+  std::int16_t OrderChanged = 0;  // 1 while order or descriptions differ from the file
+  std::string LastAlbumPage;      // main page last written in this run
+  std::int16_t ThumbRunMode = 0;  // 0 ask before remaking copies; 1 make; 2 declined
+  std::string LastSettingsPath;   // last file of the settings dialog
 
   // An album has been written without error in this run (enables "表示").
   bool albumViewEnabled = false;

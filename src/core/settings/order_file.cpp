@@ -52,7 +52,8 @@ Result<void> TitlePut(const std::string& photoFolder, std::span<const PhotoEntry
     text += "\r\n";
   }
   // Replace the file under the name it already has, whatever its letter case.
-  const std::string name = findFileIgnoringCase(photoFolder, kOrderFileName).value_or(kOrderFileName);
+  const std::string name =
+      findFileIgnoringCase(photoFolder, kOrderFileName).value_or(kOrderFileName);
   auto written = writeFileAtomic(folderPrefix(photoFolder) + name, encodeDataFile(text));
   if (!written) return written;
   orderChanged = 0;

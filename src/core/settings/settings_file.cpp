@@ -61,9 +61,13 @@ std::string configFolder() {
 }
 
 // Integers as the settings file prints them: a blank in the sign position.
-std::string printed(std::int16_t value) { return signedNumberText(value); }
+std::string printed(std::int16_t value) {
+  return signedNumberText(value);
+}
 // Lines 4 and 29 were written by a statement that also puts a blank after the digits.
-std::string printedWithTrailingBlank(std::int16_t value) { return signedNumberText(value) + " "; }
+std::string printedWithTrailingBlank(std::int16_t value) {
+  return signedNumberText(value) + " ";
+}
 
 }  // namespace
 

@@ -18,11 +18,16 @@ TEST(Cp932Test, CharactersOutsideCp932) {
   EXPECT_EQ(utf8ToCp932("caf\xC3\xA9"), std::nullopt);  // é
   EXPECT_EQ(utf8ToCp932WithReferences("caf\xC3\xA9 写真"), "caf&#233; \x8E\xCA\x90\x5E");
   EXPECT_EQ(utf8ToCp932WithReferences("\xF0\x9F\x98\x80"), "&#128512;");  // emoji
-  EXPECT_EQ(utf8ToCp932WithReferences("a\xFF" "b"), "a&#65533;b");         // broken UTF-8
+  EXPECT_EQ(utf8ToCp932WithReferences("a\xFF"
+                                      "b"),
+            "a&#65533;b");  // broken UTF-8
 }
 
 TEST(Cp932Test, InvalidCp932BytesBecomeReplacementCharacters) {
-  EXPECT_EQ(cp932ToUtf8("a\xA0" "b"), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(cp932ToUtf8("a\xA0"
+                        "b"),
+            "a\xEF\xBF\xBD"
+            "b");
   EXPECT_EQ(cp932ToUtf8("\x83"), "\xEF\xBF\xBD");  // a lead byte cut off at the end
 }
 

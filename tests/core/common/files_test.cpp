@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <optional>
 
 #include <filesystem>
 
@@ -16,8 +16,8 @@
 namespace fotela {
 namespace {
 
-using test::TempDir;
 using test::readFile;
+using test::TempDir;
 using test::writeFile;
 
 TEST(FilesTest, SplitLinesAcceptsEveryLineEnd) {

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <optional>
 
 #include <vector>
 
@@ -14,8 +14,8 @@
 namespace fotela {
 namespace {
 
-using test::TempDir;
 using test::readFile;
+using test::TempDir;
 using test::writeFile;
 
 PhotoEntry row(std::string name, std::string description) {
@@ -89,7 +89,8 @@ TEST(OrderFileTest, PutWritesEveryRowInListOrderAndClearsTheFlag) {
 TEST(OrderFileTest, ManyThousandEntriesSurviveAReload) {
   TempDir dir;
   std::vector<PhotoEntry> rows;
-  for (int i = 0; i < 3000; ++i) rows.push_back(row("p" + std::to_string(i), "d" + std::to_string(i)));
+  for (int i = 0; i < 3000; ++i)
+    rows.push_back(row("p" + std::to_string(i), "d" + std::to_string(i)));
   std::int16_t changed = 1;
   ASSERT_TRUE(TitlePut(dir.path(), rows, changed));
   OrderTable t = TitleGet(dir.path());

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <optional>
 
 #include "common/paths.h"
 #include "core/support/test_files.h"
@@ -13,8 +13,8 @@
 namespace fotela {
 namespace {
 
-using test::TempDir;
 using test::readFile;
+using test::TempDir;
 using test::writeFile;
 
 // The 29 lines of a default "Ver=4" file for the folder /photos, written out by hand.

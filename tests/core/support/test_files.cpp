@@ -1,10 +1,10 @@
 #include "core/support/test_files.h"
 
-#include <turbojpeg.h>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <turbojpeg.h>
 #include <unistd.h>
 #include <utime.h>
 
@@ -61,8 +61,8 @@ std::string makeJpegBytes(int width, int height, std::int32_t colour, int qualit
   tjhandle h = tjInitCompress();
   unsigned char* out = nullptr;
   unsigned long size = 0;
-  if (tjCompress2(h, rgb.data(), width, 0, height, TJPF_RGB, &out, &size, TJSAMP_420, quality,
-                  0) != 0) {
+  if (tjCompress2(h, rgb.data(), width, 0, height, TJPF_RGB, &out, &size, TJSAMP_420, quality, 0) !=
+      0) {
     tjDestroy(h);
     throw std::runtime_error("tjCompress2 failed");
   }
@@ -114,7 +114,9 @@ ReadOnlyFolder::~ReadOnlyFolder() {
 }
 
 void setModifiedTime(const std::string& path, std::int64_t secondsSinceEpoch) {
-  struct utimbuf times{static_cast<time_t>(secondsSinceEpoch), static_cast<time_t>(secondsSinceEpoch)};
+  struct utimbuf times {
+    static_cast<time_t>(secondsSinceEpoch), static_cast<time_t>(secondsSinceEpoch)
+  };
   if (::utime(path.c_str(), &times) != 0) throw std::runtime_error("utime failed: " + path);
 }
 

@@ -27,8 +27,7 @@ void writeFile(const std::string& path, std::string_view bytes);
 std::string readFile(const std::string& path);
 
 // A baseline JPEG of the given size filled with one colour (packed R + G*256 + B*65536).
-std::string makeJpegBytes(int width, int height, std::int32_t colour = 0x808080,
-                          int quality = 90);
+std::string makeJpegBytes(int width, int height, std::int32_t colour = 0x808080, int quality = 90);
 void writeJpeg(const std::string& path, int width, int height, std::int32_t colour = 0x808080);
 
 // Makes a folder unwritable for as long as it lives: permissions for ordinary users,
