@@ -1,0 +1,149 @@
+// The raised (bevelled) and the blurred square frame.
+
+#include <algorithm>
+#include <cmath>
+
+#include "imaging/effects.h"
+
+namespace fotela {
+namespace {
+
+struct Rgb {
+  int r = 0;
+  int g = 0;
+  int b = 0;
+};
+
+// A written channel is kept inside 0..255: colour pairs that are not hexadecimal give
+// negative channels, which no pixel can hold.
+inline std::uint8_t channelByte(long long value) {
+  return static_cast<std::uint8_t>(std::clamp<long long>(value, 0, 255));
+}
+
+// Floor of numerator / denominator for denominator > 0. Exact for every numerator the
+// frames produce, where the double quotient and the integer one agree.
+inline long long floorDiv(long long numerator, long long denominator) {
+  long long q = numerator / denominator;
+  if (numerator % denominator != 0 && numerator < 0) --q;
+  return q;
+}
+
+inline void put(Image& picture, int x, int y, const Rgb& c) {
+  std::uint8_t* p = picture.row(y) + static_cast<std::size_t>(x) * 3;
+  p[0] = channelByte(c.r);
+  p[1] = channelByte(c.g);
+  p[2] = channelByte(c.b);
+}
+
+// The pixels of a line from `start` (included) towards `end` (excluded), as an inclusive
+// range in ascending order; empty when start == end. A line whose end lies before its start
+// runs backwards from the start.
+struct Span {
+  int low;
+  int high;
+};
+inline Span lineSpan(int start, int end) {
+  if (end > start) return {start, end - 1};
+  if (end < start) return {end + 1, start};
+  return {1, 0};
+}
+
+void horizontalLine(Image& picture, int y, int x0, int x1, const Rgb& c) {
+  if (y < 0 || y >= picture.height()) return;
+  Span s = lineSpan(x0, x1);
+  s.low = std::max(s.low, 0);
+  s.high = std::min(s.high, picture.width() - 1);
+  for (int x = s.low; x <= s.high; ++x) put(picture, x, y, c);
+}
+
+void verticalLine(Image& picture, int x, int y0, int y1, const Rgb& c) {
+  if (x < 0 || x >= picture.width()) return;
+  Span s = lineSpan(y0, y1);
+  s.low = std::max(s.low, 0);
+  s.high = std::min(s.high, picture.height() - 1);
+  for (int y = s.low; y <= s.high; ++y) put(picture, x, y, c);
+}
+
+// Rounded to the nearest integer, ties to even (the default rounding mode).
+inline int roundToInt(double v) {
+  return static_cast<int>(std::nearbyint(v));
+}
+
+Rgb lightOf(const Rgb& c) {
+  auto light = [](int v) { return roundToInt((255 - v) * 0.3 + v); };
+  return {light(c.r), light(c.g), light(c.b)};
+}
+
+Rgb darkOf(const Rgb& c) {
+  auto dark = [](int v) { return roundToInt(v - v * 0.3); };
+  return {dark(c.r), dark(c.g), dark(c.b)};
+}
+
+}  // namespace
+
+void RaisedFrame(Image& picture, int thickness, std::string_view colour) {
+  const ColourChannels channels = colourChannels(colour);
+  const Rgb base{channels.r, channels.g, channels.b};
+  const Rgb light = lightOf(base);
+  const Rgb dark = darkOf(base);
+  const int w = picture.width();
+  const int h = picture.height();
+  // Each ring draws top, left, bottom and right in this order; with a thickness of half the
+  // picture or more later lines overwrite earlier ones, so the order is kept.
+  for (int i = 0; i < thickness; ++i) {
+    Rgb first = base;
+    Rgb second = base;
+    if (thickness / 4.0 > i) {
+      first = light;
+      second = dark;
+    }
+    if (i > thickness / 2.0) {
+      first = dark;
+      second = light;
+    }
+    horizontalLine(picture, i, i, w - i, first);
+    verticalLine(picture, i, i, h - i, first);
+    // Bottom and right lie one pixel further out than top and left: at ring 0 they fall
+    // outside the picture, so those two sides come out one pixel thinner.
+    horizontalLine(picture, h - i, i, w - i + 1, second);
+    verticalLine(picture, w - i, i, h - i, second);
+  }
+}
+
+void BlurFrame(Image& picture, int thickness, std::string_view colour) {
+  if (thickness <= 0) return;  // no pixel is nearer than thickness + 1 to an edge
+  const ColourChannels frame = colourChannels(colour);
+  const long long wt = thickness;
+  const int w = picture.width();
+  const int h = picture.height();
+
+  auto blend = [&](int x, int y) {
+    // Distance to the nearest edge; thickness + 1 when the pixel is outside the band.
+    long long d = wt + 1;
+    if (x < wt) d = x;
+    if (x > w - wt - 1 && w - 1 - x < d) d = w - 1 - x;
+    if (y < wt && y < d) d = y;
+    if (y > h - wt - 1 && h - 1 - y < d) d = h - 1 - y;
+    if (d >= wt + 1) return;
+    std::uint8_t* p = picture.row(y) + static_cast<std::size_t>(x) * 3;
+    const long long r = p[0];
+    const long long g = p[1];
+    const long long b = p[2];
+    p[0] = channelByte(floorDiv(frame.r * (wt - d) + r * d, wt));
+    p[1] = channelByte(floorDiv(g * d + frame.g * (wt - d), wt));
+    p[2] = channelByte(floorDiv(frame.b * (wt - d) + b * d, wt));
+  };
+
+  const bool columnsMeet = 2LL * thickness >= w;
+  for (int y = 0; y < h; ++y) {
+    const bool rowInBand = y < wt || y > h - wt - 1;
+    if (rowInBand || columnsMeet) {
+      for (int x = 0; x < w; ++x) blend(x, y);
+    } else {
+      for (int x = 0; x < thickness; ++x) blend(x, y);
+      for (int x = w - thickness; x < w; ++x) blend(x, y);
+    }
+  }
+}
+
+}  // namespace fotela
