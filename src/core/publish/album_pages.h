@@ -1,0 +1,61 @@
+#pragma once
+// The album page set of a photo folder: main frameset, music page, index page (with the
+// video pages), view page, slide-show page and thumbnail list page.
+
+#include <expected>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/error.h"
+#include "photos/photo_entry.h"
+#include "settings/album_settings.h"
+
+namespace fotela {
+
+struct ProgramState;
+class UserDialogs;
+
+// Shown when a reduced copy is missing or unreadable: the copies must be made first.
+inline constexpr const char* kMissingCopyMessage =
+    "縮小画像が正常に作成されていない可能性があります。\r縮小画像の作成を先に行ってください。";
+inline constexpr const char* kErrorCaption = "エラー";
+
+struct PageFailure {
+  bool missingCopy = false;  // a reduced copy could not be found or read
+  std::string message;       // names the file
+};
+using PageResult = std::expected<void, PageFailure>;
+
+enum class AlbumPagesOutcome {
+  NoPhotos,  // empty photo list: nothing written, nothing shown
+  Written,   // every page written; the album may be shown
+  Failed,    // a message was shown; pages written so far stay
+};
+
+// Writes every page of the album of state.settings.PhotoFolder from state.photos.
+// Sets LastAlbumPage when the main page is created. On success sets albumViewEnabled and
+// saves the order file (TitlePut) when the order or a description changed. Failures are
+// reported through `dialogs`: a missing reduced copy with kMissingCopyMessage, a page that
+// cannot be written with its file name.
+AlbumPagesOutcome WriteAlbumPages(ProgramState& state, UserDialogs& dialogs);
+
+// The list page (stem_3.ext) of `folder`: every thumbnail in rows no wider than
+// ListPageWidth. Writes nothing for an empty list.
+PageResult WriteListPage(const std::string& folder, const std::vector<PhotoEntry>& rows,
+                         const AlbumSettings& settings);
+
+// One video page `pageName` in `folder` for the clip `clip`; `kind` is "AVI", "MOV" or
+// "3gp" (only "MOV" gets a fixed 640 x 500 player).
+Result<void> DogaHtml(const std::string& folder, const AlbumSettings& settings,
+                      const std::string& pageName, const std::string& clip, std::string_view kind);
+
+// The pixel size of a reduced copy; a copy that does not exist or has no readable frame
+// header is a missing copy.
+struct CopyDimensions {
+  int width = 0;
+  int height = 0;
+};
+std::expected<CopyDimensions, PageFailure> reducedCopySize(const std::string& path);
+
+}  // namespace fotela

@@ -1,0 +1,50 @@
+#pragma once
+// The three album build commands behind the window's buttons and menus and the command
+// line: full build (reduced copies, then pages), pages only, reduced copies only.
+// They run on the caller's thread; the thumbnail maker inside may use worker threads.
+
+#include <functional>
+#include <string>
+
+#include "thumbs/thumb_maker.h"
+
+namespace fotela {
+
+struct ProgramState;
+class UserDialogs;
+
+// Texts of the window's first status panel (the command line prints them too).
+inline constexpr const char* kStatusBuilding = "アルバム作成中";
+inline constexpr const char* kStatusBuilt = "アルバムを作成しました。";
+// The full build's answer to an empty photo list.
+inline constexpr const char* kNoPhotosMessage = "対象画像がありません";
+inline constexpr const char* kBuildCaption = "アルバム作成";
+
+struct BuildHooks {
+  // The first status panel's text.
+  std::function<void(const std::string& text)> status;
+  // true: hourglass and the buttons disabled; false: back to normal ("表示" only when
+  // state.albumViewEnabled).
+  std::function<void(bool busy)> busy;
+  // Makes the reduced copies (the window shows its progress). Empty: runThumbnailMaker
+  // with CopyMode::All and no progress.
+  std::function<ThumbRunResult(ProgramState& state, UserDialogs& dialogs)> makeCopies;
+};
+
+enum class BuildOutcome {
+  NoPhotos,  // empty list (the full build said so; pages only stays silent)
+  Written,   // the album pages were written
+  Failed,    // a page writer reported a failure
+};
+
+// Full build: refuses an empty list with "対象画像がありません"; ThumbRunMode 0 so the
+// thumbnail maker asks before remaking existing copies; then WriteAlbumPages.
+BuildOutcome buildAlbum(ProgramState& state, UserDialogs& dialogs, const BuildHooks& hooks = {});
+// Pages only: WriteAlbumPages with the copies already there.
+BuildOutcome buildPagesOnly(ProgramState& state, UserDialogs& dialogs,
+                            const BuildHooks& hooks = {});
+// Reduced copies only: ThumbRunMode 1, no question.
+ThumbRunResult buildCopiesOnly(ProgramState& state, UserDialogs& dialogs,
+                               const BuildHooks& hooks = {});
+
+}  // namespace fotela

@@ -1,0 +1,94 @@
+#include "publish/menu_page.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/files.h"
+#include "common/paths.h"
+#include "program/program_state.h"
+#include "program/user_dialogs.h"
+#include "publish/page_pieces.h"
+
+namespace fotela {
+namespace {
+
+struct SubFolder {
+  std::string name;
+  std::filesystem::file_time_type modified;
+};
+
+// The last component of the folder; empty for the root.
+std::string lastComponent(std::string folder) {
+  while (!folder.empty() && folder.back() == kSeparator) folder.pop_back();
+  auto cut = folder.rfind(kSeparator);
+  return cut == std::string::npos ? folder : folder.substr(cut + 1);
+}
+
+Result<void> writeMenu(const std::string& base, const std::string& title,
+                       const std::vector<SubFolder>& folders, const AlbumSettings& s) {
+  PageFile page;
+  if (auto r = page.open(base + kMenuPageName); !r) return r;
+  page.line("<!-- saved from url=(0017)http://localhost -->");
+  page.line("<HTML>");
+  // Without the charset line browsers read short Japanese folder names as a Western
+  // encoding and the links break.
+  page.line(R"(<meta HTTP-EQUIV="Content-Type" CONTENT="text/html;charset=Shift_JIS">)");
+  page.line("<head>");
+  page.line("<title>" + htmlText(title) + "</title>");
+  page.line("</head>");
+  writeBodyOpening(page, s);
+  page.line("<center>");
+  page.line("<H4>" + htmlText(title) + "</H4>");
+  page.line("<hr>");
+  page.line("<table>");
+  for (const SubFolder& f : folders) {
+    page.line("<tr><td><A HREF=\"" + urlAttribute(f.name) + "/album.html\">" + htmlText(f.name) +
+              "</a></td></tr>");
+  }
+  page.line("</table>");
+  if (!s.ReturnPage.empty()) {
+    page.line("<hr>");
+    page.line("<BR><BR>");
+    page.line(returnLinkLine(htmlText(s.ReturnPage)));
+  }
+  page.line("</center>");
+  page.line("</body>");
+  page.line("</html>");
+  return page.close();
+}
+
+}  // namespace
+
+MenuPageOutcome WriteMenuPage(ProgramState& state, UserDialogs& dialogs) {
+  const std::string base = folderPrefix(state.settings.PhotoFolder);
+  const std::string title = lastComponent(state.settings.PhotoFolder);
+  if (isFile(base + kMenuPageName) &&
+      dialogs.ask(kMenuOverwriteQuestion, kProgramTitle, DialogButtons::YesNo,
+                  DialogIcon::Warning) != DialogAnswer::Yes) {
+    return MenuPageOutcome::Declined;
+  }
+  auto failed = [&](const std::string& detail) {
+    dialogs.message(std::string(kMenuFailedMessage) + "\r" + detail, kProgramTitle,
+                    DialogIcon::None);
+    return MenuPageOutcome::Failed;
+  };
+
+  std::vector<SubFolder> folders;
+  for (const std::string& name : listFolder(base, EntryKind::Folder)) {
+    std::error_code ec;
+    auto modified = std::filesystem::last_write_time(base + name, ec);
+    if (ec) return failed(base + name + " の日付を読めません。");
+    folders.push_back({name, modified});
+  }
+  // Oldest first; folders of the same date keep their directory order.
+  std::stable_sort(folders.begin(), folders.end(),
+                   [](const SubFolder& a, const SubFolder& b) { return a.modified < b.modified; });
+
+  if (auto r = writeMenu(base, title, folders, state.settings); !r)
+    return failed(r.error().message);
+  return MenuPageOutcome::Written;
+}
+
+}  // namespace fotela

@@ -1,0 +1,402 @@
+#include "publish/album_pages.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "common/cp932.h"
+#include "common/files.h"
+#include "core/publish/publish_fixture.h"
+#include "program/program_state.h"
+#include "program/scripted_dialogs.h"
+#include "settings/album_settings.h"
+
+namespace fotela {
+namespace {
+
+using test::expectSamePage;
+using test::goldenDir;
+using test::makeAlbumFolder;
+using test::PhotoSpec;
+using test::TempDir;
+
+void initState(ProgramState& state, const TempDir& dir, const std::string& title) {
+  state.settings = defaultAlbumSettings();
+  state.settings.PhotoFolder = dir.path();
+  state.settings.AlbumTitle = title;
+}
+
+// The page as UTF-8 lines.
+std::vector<std::string> pageLines(const std::string& path) {
+  return splitLines(cp932ToUtf8(test::readFile(path)));
+}
+
+bool hasLine(const std::vector<std::string>& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+const std::vector<PhotoSpec> kThreePhotos = {
+    {"IMG_0001", "jpg", 600, 100, 75, 600, 450, "IMG_0001"},
+    {"IMG_0002", "jpg", 3000, 75, 100, 450, 600, "海辺の夕日"},
+    {"IMG_0003", "JPG", 601, 100, 67, 600, 400, "山の上で"},
+};
+
+TEST(WriteAlbumPages, DefaultSettingsGiveTheGoldenPageSet) {
+  TempDir dir;
+  ProgramState state;
+  initState(state, dir, "旅行");
+  makeAlbumFolder(state, dir.path(), kThreePhotos);
+  ScriptedDialogs dialogs;
+
+  EXPECT_EQ(WriteAlbumPages(state, dialogs), AlbumPagesOutcome::Written);
+
+  for (const char* page :
+       {"album.html", "album_1.html", "album_2.html", "album_3.html", "album_4.html"}) {
+    expectSamePage(dir.file(page), goldenDir("publish-default") + "/" + page);
+  }
+  EXPECT_FALSE(isFile(dir.file("bgm.html")));
+  EXPECT_FALSE(isFile(dir.file("douga1.html")));
+  EXPECT_TRUE(dialogs.shown.empty());
+  EXPECT_TRUE(state.albumViewEnabled);
+  EXPECT_EQ(state.LastAlbumPage, dir.path() + "/album.html");
+  EXPECT_FALSE(isFile(dir.file("titlen.txt"))) << "order unchanged: no order file";
+}
+
+TEST(WriteAlbumPages, MusicVideosAndNoReturnPage) {
+  TempDir dir;
+  ProgramState state;
+  initState(state, dir, "Media");
+  state.settings.ReturnPage = "";
+  state.settings.IncludeVideos = 1;
+  makeAlbumFolder(state, dir.path(), {{"solo", "jpg", 640, 100, 75, 640, 480, "一枚だけ"}});
+  for (const char* f : {"BGM.MID", "c.3gp", "Trip.MOV", "a.avi", "notes.txt"}) {
+    test::writeFile(dir.file(f), "x");
+  }
+  ScriptedDialogs dialogs;
+
+  EXPECT_EQ(WriteAlbumPages(state, dialogs), AlbumPagesOutcome::Written);
+
+  for (const char* page : {"album.html", "bgm.html", "album_1.html", "douga1.html", "douga2.html",
+                           "douga3.html", "album_2.html", "album_3.html", "album_4.html"}) {
+    expectSamePage(dir.file(page), goldenDir("publish-media") + "/" + page);
+  }
+  EXPECT_FALSE(isFile(dir.file("douga4.html")));
+}
+
+TEST(WriteAlbumPages, VideosAreLeftOutUnlessIncluded) {
+  TempDir dir;
+  ProgramState state;
+  initState(state, dir, "Media");
+  makeAlbumFolder(state, dir.path(), {{"solo", "jpg", 640, 100, 75, 640, 480, "solo"}});
+  test::writeFile(dir.file("a.avi"), "x");
+  ScriptedDialogs dialogs;
+
+  EXPECT_EQ(WriteAlbumPages(state, dialogs), AlbumPagesOutcome::Written);
+  EXPECT_FALSE(isFile(dir.file("douga1.html")));
+  for (const std::string& line : pageLines(dir.file("album_1.html"))) {
+    EXPECT_EQ(line.find("douga"), std::string::npos) << line;
+  }
+}
+
+TEST(WriteAlbumPages, TwoDotNameAndEmptyColoursGiveTheGoldenPageSet) {
+  TempDir dir;
+  ProgramState state;
+  initState(state, dir, "Plain");
+  AlbumSettings& s = state.settings;
+  s.AlbumHtml = "my.album.html";
+  s.BgColor = s.TextColor = s.LinkColor = s.VLinkColor = s.ALinkColor = "";
+  s.FrameWidth = 150;
+  s.SlideInterval = 2500;
+  makeAlbumFolder(
+      state, dir.path(),
+      {{"x", "jpg", 100, 100, 75, 100, 75, "x"}, {"y", "jpg", 100, 75, 100, 75, 100, "縦"}});
+  ScriptedDialogs dialogs;
+
+  EXPECT_EQ(WriteAlbumPages(state, dialogs), AlbumPagesOutcome::Written);
+  for (const char* page :
+       {"my.album.html", "my_1.album", "my_2.album", "my_3.album", "my_4.album"}) {
+    expectSamePage(dir.file(page), goldenDir("publish-plain") + "/" + page);
+  }
+  EXPECT_EQ(state.LastAlbumPage, dir.path() + "/my.album.html");
+}
+
+std::vector<PhotoSpec> numberedPhotos(int count) {
+  std::vector<PhotoSpec> photos;
+  for (int i = 1; i <= count; ++i) {
+    char name[8];
+    std::snprintf(name, sizeof name, "P%02d", i);
+    photos.push_back({name, "jpg", 600, 100, 75, 600, 450, name});
+  }
+  return photos;
+}
+
+TEST(WriteAlbumPages, MarkerFileSplitsTheViewScriptBeforePhoto31) {
+  TempDir dir;
+  ProgramState state;
+  initState(state, dir, "31枚");
+  state.SplitViewScript = -1;
+  makeAlbumFolder(state, dir.path(), numberedPhotos(31));
+  ScriptedDialogs dialogs;
+
+  EXPECT_EQ(WriteAlbumPages(state, dialogs), AlbumPagesOutcome::Written);
+  for (const char* page :
+       {"album.html", "album_1.html", "album_2.html", "album_3.html", "album_4.html"}) {
+    expectSamePage(dir.file(page), goldenDir("publish-split") + "/" + page);
+  }
+}
+
+TEST(WriteAlbumPages, ThirtyPhotosAreNeverSplit) {
+  TempDir dir;
+  ProgramState state;
+  initState(state, dir, "30");
+  state.SplitViewScript = -1;
+  makeAlbumFolder(state, dir.path(), numberedPhotos(30));
+  ScriptedDialogs dialogs;
+
+  ASSERT_EQ(WriteAlbumPages(state, dialogs), AlbumPagesOutcome::Written);
+  EXPECT_FALSE(hasLine(pageLines(dir.file("album_2.html")), "<I>　</I>"));
+}
+
+TEST(WriteAlbumPages, WithoutTheMarker31PhotosStayInOneScript) {
+  TempDir dir;
+  ProgramState state;
+  initState(state, dir, "31");
+  makeAlbumFolder(state, dir.path(), numberedPhotos(31));
+  ScriptedDialogs dialogs;
+
+  ASSERT_EQ(WriteAlbumPages(state, dialogs), AlbumPagesOutcome::Written);
+  auto lines = pageLines(dir.file("album_2.html"));
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "</SCRIPT>"), 1);
+}
+
+TEST(WriteAlbumPages, EmptyListWritesNothingAndSaysNothing) {
+  TempDir dir;
+  ProgramState state;
+  initState(state, dir, "空");
+  ScriptedDialogs dialogs;
+
+  EXPECT_EQ(WriteAlbumPages(state, dialogs), AlbumPagesOutcome::NoPhotos);
+  EXPECT_TRUE(listFolder(dir.path(), EntryKind::File).empty());
+  EXPECT_TRUE(dialogs.shown.empty());
+  EXPECT_FALSE(state.albumViewEnabled);
+}
+
+TEST(WriteAlbumPages, ChangedOrderIsSavedAfterASuccessfulRun) {
+  TempDir dir;
+  ProgramState state;
+  initState(state, dir, "旅行");
+  makeAlbumFolder(state, dir.path(), kThreePhotos);
+  state.OrderChanged = 1;
+  ScriptedDialogs dialogs;
+
+  ASSERT_EQ(WriteAlbumPages(state, dialogs), AlbumPagesOutcome::Written);
+  EXPECT_EQ(state.OrderChanged, 0);
+  EXPECT_EQ(decodeDataFile(test::readFile(dir.file("titlen.txt"))),
+            "IMG_0001,IMG_0001\r\nIMG_0002,海辺の夕日\r\nIMG_0003,山の上で\r\n");
+}
+
+struct MissingCopyCase {
+  const char* label;
+  const char* removed;           // copy removed before the run
+  const char* lastPageBegun;     // exists, incomplete
+  const char* firstPageMissing;  // not written at all
+};
+
+class MissingCopy : public testing::TestWithParam<MissingCopyCase> {};
+
+TEST_P(MissingCopy, StopsWithTheCopiesMessageAndEnablesNothing) {
+  const MissingCopyCase& c = GetParam();
+  TempDir dir;
+  ProgramState state;
+  initState(state, dir, "旅行");
+  makeAlbumFolder(state, dir.path(), kThreePhotos);
+  state.OrderChanged = 1;
+  std::filesystem::remove(dir.file(c.removed));
+  ScriptedDialogs dialogs;
+
+  EXPECT_EQ(WriteAlbumPages(state, dialogs), AlbumPagesOutcome::Failed);
+
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].text,
+            "縮小画像が正常に作成されていない可能性があります。\r"
+            "縮小画像の作成を先に行ってください。");
+  EXPECT_EQ(dialogs.shown[0].caption, "エラー");
+  EXPECT_EQ(dialogs.shown[0].icon, DialogIcon::Warning);
+  EXPECT_FALSE(state.albumViewEnabled);
+  EXPECT_EQ(state.OrderChanged, 1);
+  EXPECT_FALSE(isFile(dir.file("titlen.txt")));
+  EXPECT_EQ(state.LastAlbumPage, dir.path() + "/album.html");
+  EXPECT_TRUE(isFile(dir.file("album.html")));
+  auto begun = pageLines(dir.file(c.lastPageBegun));
+  ASSERT_FALSE(begun.empty());
+  EXPECT_NE(begun.back(), "</HTML>") << "the page being written stays incomplete";
+  EXPECT_FALSE(isFile(dir.file(c.firstPageMissing)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, MissingCopy,
+                         testing::Values(MissingCopyCase{"thumbnail", "small/IMG_0002.jpg",
+                                                         "album_1.html", "album_2.html"},
+                                         MissingCopyCase{"large", "big/IMG_0003.JPG",
+                                                         "album_2.html", "album_4.html"}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST(WriteAlbumPages, UnreadableCopyCountsAsMissing) {
+  TempDir dir;
+  ProgramState state;
+  initState(state, dir, "旅行");
+  makeAlbumFolder(state, dir.path(), kThreePhotos);
+  test::writeFile(dir.file("small/IMG_0001.jpg"), "not a jpeg");
+  ScriptedDialogs dialogs;
+
+  EXPECT_EQ(WriteAlbumPages(state, dialogs), AlbumPagesOutcome::Failed);
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].text, kMissingCopyMessage);
+}
+
+struct UnwritableCase {
+  const char* blocked;  // a folder stands where this page would go
+};
+
+class UnwritablePage : public testing::TestWithParam<UnwritableCase> {};
+
+TEST_P(UnwritablePage, IsReportedByNameAndEnablesNothing) {
+  TempDir dir;
+  ProgramState state;
+  initState(state, dir, "旅行");
+  makeAlbumFolder(state, dir.path(), kThreePhotos);
+  state.settings.IncludeVideos = 1;
+  test::writeFile(dir.file("bgm.mid"), "x");
+  test::writeFile(dir.file("clip.avi"), "x");
+  state.OrderChanged = 1;
+  const std::string blocked = dir.file(GetParam().blocked);
+  std::filesystem::create_directory(blocked);
+  ScriptedDialogs dialogs;
+
+  EXPECT_EQ(WriteAlbumPages(state, dialogs), AlbumPagesOutcome::Failed);
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_NE(dialogs.shown[0].text.find(blocked), std::string::npos) << dialogs.shown[0].text;
+  EXPECT_EQ(dialogs.shown[0].caption, "エラー");
+  EXPECT_FALSE(state.albumViewEnabled);
+  EXPECT_FALSE(isFile(dir.file("titlen.txt")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, UnwritablePage,
+                         testing::Values(UnwritableCase{"album.html"}, UnwritableCase{"bgm.html"},
+                                         UnwritableCase{"album_1.html"},
+                                         UnwritableCase{"douga1.html"},
+                                         UnwritableCase{"album_4.html"},
+                                         UnwritableCase{"album_3.html"}));
+
+TEST(WriteAlbumPages, NamesAreEscapedAndDescriptionsStayTheUsersHtml) {
+  TempDir dir;
+  ProgramState state;
+  initState(state, dir, "<i>旅</i>");
+  // A name with every character that means something in a URL, in HTML or in a script.
+  makeAlbumFolder(state, dir.path(),
+                  {{"it's #1&<2>%", "jpg", 601, 100, 75, 600, 450, "Tom's <b>day</b> \\o/"}});
+  ScriptedDialogs dialogs;
+
+  ASSERT_EQ(WriteAlbumPages(state, dialogs), AlbumPagesOutcome::Written);
+
+  EXPECT_TRUE(hasLine(pageLines(dir.file("album.html")), "<TITLE><i>旅</i></TITLE>"));
+  EXPECT_TRUE(hasLine(
+      pageLines(dir.file("album_1.html")),
+      "　　<A HREF=\"javaScript:disp0( 1)\"><IMG SRC=\"small/it's %231&amp;&lt;2&gt;%25.jpg\" "
+      "Border=0 Width= 100 Height= 75 ALT=\"it's #1&amp;&lt;2&gt;%.jpg\"></A><BR>"));
+  EXPECT_TRUE(hasLine(
+      pageLines(dir.file("album_2.html")),
+      "    if (parent.window.name==\"W1\") {document.write('<A HREF=\"it\\'s "
+      "%231&amp;&lt;2&gt;%25.jpg\" "
+      "TARGET=\"_top\"><IMG SRC=\"big/it\\'s %231&amp;&lt;2&gt;%25.jpg\" Border=0 Width= 600 "
+      "Height= 450 ALT=\"it\\'s #1&amp;&lt;2&gt;%.jpg\"></A><BR>Tom\\'s <b>day<\\/b> "
+      "\\\\o/');sw=1;}"));
+  EXPECT_TRUE(hasLine(
+      pageLines(dir.file("album_4.html")),
+      "    if (parent.window.name==\"W1\") {document.write('<A HREF=\"album_2.html\" "
+      "TARGET=\"img\"><IMG SRC=\"big/it\\'s %231&amp;&lt;2&gt;%25.jpg\" Border=0 Width= 600 "
+      "Height= 450 ALT=\"it\\'s #1&amp;&lt;2&gt;%.jpg\"></A><BR>Tom\\'s <b>day<\\/b> \\\\o/');}"));
+  EXPECT_TRUE(hasLine(
+      pageLines(dir.file("album_3.html")),
+      "　　<A HREF=\"it's %231&amp;&lt;2&gt;%25.jpg\" TARGET=\"_top\"><IMG SRC=\"small/it's "
+      "%231&amp;&lt;2&gt;%25.jpg\" Border=0 Width= 100 Height= 75 ALT=\"it's "
+      "#1&amp;&lt;2&gt;%.jpg\"></A>"));
+}
+
+TEST(WriteAlbumPages, CharactersOutsideCp932BecomeReferences) {
+  TempDir dir;
+  ProgramState state;
+  initState(state, dir, "Café");
+  makeAlbumFolder(state, dir.path(), {{"snow", "jpg", 600, 100, 75, 600, 450, "雪だるま☃"}});
+  ScriptedDialogs dialogs;
+
+  ASSERT_EQ(WriteAlbumPages(state, dialogs), AlbumPagesOutcome::Written);
+  const std::string bytes = test::readFile(dir.file("album_2.html"));
+  EXPECT_NE(bytes.find("<TITLE>Caf&#233;</TITLE>\r\n"), std::string::npos);
+  EXPECT_NE(bytes.find(utf8ToCp932WithReferences("<BR>雪だるま&#9731;');sw=1;}\r\n")),
+            std::string::npos);
+}
+
+struct WrapCase {
+  const char* label;
+  int listPageWidth;
+  std::vector<int> thumbWidths;
+  std::vector<int> breaksBefore;  // photo numbers preceded by "<BR><BR>"
+};
+
+class ListPageWrap : public testing::TestWithParam<WrapCase> {};
+
+TEST_P(ListPageWrap, StartsANewRowWhenTheNextThumbnailWouldNotFit) {
+  const WrapCase& c = GetParam();
+  TempDir dir;
+  ProgramState state;
+  initState(state, dir, "list");
+  state.settings.ListPageWidth = static_cast<std::int16_t>(c.listPageWidth);
+  std::vector<PhotoSpec> photos;
+  for (std::size_t i = 0; i < c.thumbWidths.size(); ++i) {
+    photos.push_back({"p" + std::to_string(i + 1), "jpg", 600, c.thumbWidths[i], 75, 600, 450, ""});
+  }
+  makeAlbumFolder(state, dir.path(), photos);
+
+  ASSERT_TRUE(WriteListPage(dir.path(), state.photos, state.settings));
+
+  std::vector<int> breaks;
+  int photo = 0;
+  bool pendingBreak = false;
+  for (const std::string& line : pageLines(dir.file("album_3.html"))) {
+    if (line == "<BR><BR>") pendingBreak = true;
+    if (line.starts_with("　　<A HREF=")) {
+      ++photo;
+      if (pendingBreak) breaks.push_back(photo);
+      pendingBreak = false;
+    }
+  }
+  EXPECT_EQ(photo, static_cast<int>(c.thumbWidths.size()));
+  EXPECT_EQ(breaks, c.breaksBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ListPageWrap,
+    testing::Values(WrapCase{"SevenPerRow", 1024, std::vector<int>(10, 100), {8}},
+                    WrapCase{"NarrowPageBreaksBeforeEvery", 100, {100, 100, 100}, {1, 2, 3}},
+                    WrapCase{"PortraitTakes107", 214, {75, 75, 75, 75}, {3}},
+                    WrapCase{"ExactFitStaysOnTheRow", 264, {100, 100, 100}, {3}}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(DogaHtml, MovGetsAFixedPlayerAndReturnsToTheMainPage) {
+  TempDir dir;
+  AlbumSettings s = defaultAlbumSettings();
+  s.AlbumHtml = "photos.htm";
+  ASSERT_TRUE(DogaHtml(dir.path(), s, "douga7.html", "Trip.MOV", "MOV"));
+  ASSERT_TRUE(DogaHtml(dir.path(), s, "douga8.html", "Party.AVI", "AVI"));
+
+  auto mov = pageLines(dir.file("douga7.html"));
+  EXPECT_TRUE(hasLine(mov, "<TITLE>Trip.MOV</TITLE>"));
+  EXPECT_TRUE(hasLine(mov, "<H3>Trip</H3><BR>"));
+  EXPECT_TRUE(hasLine(mov, "<embed src=\"Trip.MOV\"  loop=\"true\" width=640 height=500><BR><BR>"));
+  EXPECT_TRUE(hasLine(mov, "<A HREF=\"photos.htm\"  TARGET=\"_top\">戻り</A><BR>"));
+  EXPECT_TRUE(hasLine(pageLines(dir.file("douga8.html")),
+                      "<embed src=\"Party.AVI\"  loop=\"true\"><BR><BR>"));
+}
+
+}  // namespace
+}  // namespace fotela
