@@ -25,9 +25,18 @@ struct HandleDeleter {
 };
 using Handle = std::unique_ptr<void, HandleDeleter>;
 
+Handle& decompressorSlot() {
+  thread_local Handle h;
+  return h;
+}
 tjhandle decompressor() {
-  thread_local Handle h(tjInitDecompress());
+  Handle& h = decompressorSlot();
+  if (!h) h.reset(tjInitDecompress());
   return h.get();
+}
+// A handle that has met a damaged file can fail on the next, sound one: start afresh.
+void dropDecompressor() {
+  decompressorSlot().reset();
 }
 tjhandle compressor() {
   thread_local Handle h(tjInitCompress());
@@ -44,6 +53,7 @@ std::string errorText(tjhandle h) {
 }
 
 Error readError(const std::string& name, const std::string& reason) {
+  dropDecompressor();
   return Error{"JPEGファイルを読み込めません: " + name + "（" + reason + "）"};
 }
 
@@ -155,6 +165,7 @@ Result<Image> decodeJpeg(std::span<const unsigned char> bytes, const std::string
       const std::string reason = errorText(h);
       if (tjGetErrorCode(h) != TJERR_WARNING || reason.find("Premature end") != std::string::npos)
         return std::unexpected(readError(name, reason));
+      dropDecompressor();
     }
   } catch (const std::bad_alloc&) {
     return std::unexpected(readError(name, "メモリが足りません"));

@@ -1,0 +1,196 @@
+#include "imaging/codec.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/imaging/imaging_test_util.h"
+#include "core/support/test_files.h"
+
+namespace fotela {
+namespace {
+
+using test::asBytes;
+using test::near;
+using test::TempDir;
+
+constexpr std::int32_t kRed = 0x0000FF, kBlue = 0xFF0000;
+
+std::vector<std::string> folderNames(const std::string& folder) {
+  std::vector<std::string> out;
+  for (const auto& e : std::filesystem::directory_iterator(folder))
+    out.push_back(e.path().filename().string());
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+TEST(CodecTest, ScaledSizeIsTheSmallestDctScaleThatCovers) {
+  struct Case {
+    int w, h, coverW, coverH, expectW, expectH;
+  };
+  const Case cases[] = {
+      {6000, 4000, 600, 400, 750, 500},   // 1/8
+      {4000, 3000, 600, 450, 1000, 750},  // 2/8: 1/8 gives 500 wide
+      {3000, 2000, 600, 400, 750, 500},   // 2/8
+      {600, 400, 100, 67, 150, 100},      // 2/8: 1/8 gives 75 x 50
+      {320, 240, 320, 240, 320, 240},     // nothing smaller covers
+      {1001, 1001, 126, 126, 126, 126},   // sizes round up: ceil(1001 / 8)
+      {500, 300, 0, 0, 500, 300},         // no cover asked: full size
+      {100, 100, 400, 400, 100, 100},     // never enlarged
+  };
+  for (const Case& c : cases) {
+    ScaledSize s = jpegScaledSize(c.w, c.h, c.coverW, c.coverH);
+    EXPECT_EQ(s.width, c.expectW) << c.w << "x" << c.h << " cover " << c.coverW;
+    EXPECT_EQ(s.height, c.expectH) << c.w << "x" << c.h << " cover " << c.coverW;
+  }
+}
+
+TEST(CodecTest, DecodesAtTheCoveringScaleAndTurnsUpright) {
+  const std::string plain = test::encodeRgb(test::halves(800, 400, kRed, kBlue));
+  Result<Image> full = decodeJpeg(asBytes(plain), "p.jpg");
+  ASSERT_TRUE(full) << full.error().message;
+  EXPECT_EQ(full->width(), 800);
+  EXPECT_TRUE(near(full->pixel(10, 10), kRed));
+  EXPECT_TRUE(near(full->pixel(790, 390), kBlue));
+
+  Result<Image> scaled =
+      decodeJpeg(asBytes(plain), "p.jpg", {.coverWidth = 100, .coverHeight = 50});
+  ASSERT_TRUE(scaled);
+  EXPECT_EQ(scaled->width(), 100);
+  EXPECT_EQ(scaled->height(), 50);
+
+  // Orientation 6: the stored left half (red) becomes the top of the upright picture.
+  // The cover size is given for the upright picture.
+  const std::string turned = test::withSegment(plain, test::exifSegment(6, true));
+  Result<Image> upright =
+      decodeJpeg(asBytes(turned), "t.jpg", {.coverWidth = 50, .coverHeight = 100});
+  ASSERT_TRUE(upright);
+  EXPECT_EQ(upright->width(), 50);
+  EXPECT_EQ(upright->height(), 100);
+  EXPECT_TRUE(near(upright->pixel(25, 5), kRed));
+  EXPECT_TRUE(near(upright->pixel(25, 95), kBlue));
+
+  Result<Image> asStored = decodeJpeg(asBytes(turned), "t.jpg", {.applyOrientation = false});
+  ASSERT_TRUE(asStored);
+  EXPECT_EQ(asStored->width(), 800);
+
+  Result<JpegInfo> info = probeJpeg(asBytes(turned), "t.jpg");
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->width, 800);
+  EXPECT_EQ(info->orientation, 6);
+  EXPECT_FALSE(info->progressive);
+}
+
+TEST(CodecTest, ProgressiveAndGreyFiles) {
+  const Image picture = test::halves(64, 32, kRed, kBlue);
+  const std::string progressive = test::encodeRgb(picture, TJFLAG_PROGRESSIVE);
+  Result<JpegInfo> info = probeJpeg(asBytes(progressive), "p.jpg");
+  ASSERT_TRUE(info);
+  EXPECT_TRUE(info->progressive);
+  Result<Image> decoded = decodeJpeg(asBytes(progressive), "p.jpg");
+  ASSERT_TRUE(decoded);
+  EXPECT_TRUE(near(decoded->pixel(60, 30), kBlue));
+
+  const std::string grey = test::encodeRgb(picture, 0, 95, TJSAMP_GRAY);
+  decoded = decodeJpeg(asBytes(grey), "g.jpg");
+  ASSERT_TRUE(decoded);
+  const std::int32_t p = decoded->pixel(5, 5);
+  EXPECT_EQ(p & 0xFF, (p >> 8) & 0xFF);
+  EXPECT_EQ(p & 0xFF, (p >> 16) & 0xFF);
+}
+
+TEST(CodecTest, DamagedFilesGiveErrorsNamingTheFile) {
+  const std::string good = test::encodeRgb(test::halves(64, 64, kRed, kBlue));
+  std::string corrupt = good;
+  for (std::size_t i = corrupt.size() / 2; i < corrupt.size() / 2 + 40; ++i) corrupt[i] = '\xFF';
+  const std::pair<const char*, std::string> cases[] = {
+      {"empty", ""},
+      {"not a JPEG", "hello, world"},
+      {"header only", good.substr(0, 150)},
+      {"cut in the middle of the data", good.substr(0, good.size() * 2 / 3)},
+      {"start marker only", "\xFF\xD8"},
+  };
+  for (const auto& [what, bytes] : cases) {
+    Result<Image> r = decodeJpeg(asBytes(bytes), "/photos/写真.jpg");
+    ASSERT_FALSE(r) << what;
+    EXPECT_NE(r.error().message.find("/photos/写真.jpg"), std::string::npos)
+        << what << ": " << r.error().message;
+  }
+  // Damaged entropy data must not crash; it may decode with a warning or fail.
+  (void)decodeJpeg(asBytes(corrupt), "c.jpg");
+  // A damaged file leaves the thread's decoder fit for the next, sound one.
+  for (const auto& [what, bytes] : cases) {
+    (void)decodeJpeg(asBytes(bytes), "bad.jpg");
+    EXPECT_TRUE(decodeJpeg(asBytes(good), "good.jpg")) << "after " << what;
+  }
+
+  TempDir dir;
+  Result<Image> missing = loadJpeg(dir.file("none.jpg"));
+  ASSERT_FALSE(missing);
+  EXPECT_NE(missing.error().message.find("none.jpg"), std::string::npos);
+}
+
+TEST(CodecTest, JpegSaveAndLoad) {
+  TempDir dir;
+  const Image picture = test::halves(120, 80, kRed, kBlue);
+  ASSERT_TRUE(saveJpeg(picture, dir.file("out.jpg")));
+  Result<Image> back = loadJpeg(dir.file("out.jpg"));
+  ASSERT_TRUE(back) << back.error().message;
+  EXPECT_EQ(back->width(), 120);
+  EXPECT_EQ(back->height(), 80);
+  EXPECT_TRUE(near(back->pixel(5, 40), kRed, 20));
+  EXPECT_TRUE(near(back->pixel(115, 40), kBlue, 20));
+  EXPECT_EQ(folderNames(dir.path()), std::vector<std::string>{"out.jpg"});
+
+  // Quality 70 by default: smaller than the same picture at 100.
+  Result<std::string> q70 = encodeJpeg(back.value());
+  Result<std::string> q100 = encodeJpeg(back.value(), 100);
+  ASSERT_TRUE(q70 && q100);
+  EXPECT_LT(q70->size(), q100->size());
+
+  EXPECT_FALSE(encodeJpeg(Image()));
+  EXPECT_FALSE(saveJpeg(picture, dir.file("no-such-folder/out.jpg")));
+}
+
+TEST(CodecTest, BmpRoundTripIsExact) {
+  TempDir dir;
+  Image picture(7, 5);  // odd width: BMP rows are padded to four bytes
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 7; ++x) picture.setPixel(x, y, x * 30 + (y * 40 << 8) + ((x ^ y) << 20));
+  ASSERT_TRUE(saveBmp(picture, dir.file("p.bmp")));
+  EXPECT_EQ(folderNames(dir.path()), std::vector<std::string>{"p.bmp"});
+  Result<Image> back = loadBmp(dir.file("p.bmp"));
+  ASSERT_TRUE(back) << back.error().message;
+  EXPECT_EQ(*back, picture);
+
+  Result<Image> viaAny = loadImageFile(dir.file("p.bmp"));
+  ASSERT_TRUE(viaAny);
+  EXPECT_EQ(*viaAny, picture);
+
+  test::writeFile(dir.file("bad.bmp"), "BM not really");
+  Result<Image> bad = loadBmp(dir.file("bad.bmp"));
+  ASSERT_FALSE(bad);
+  EXPECT_NE(bad.error().message.find("bad.bmp"), std::string::npos);
+}
+
+TEST(CodecTest, LoadImageFileTellsFormatsByTheirFirstBytes) {
+  TempDir dir;
+  // A JPEG under a misleading name, with an orientation: loaded upright.
+  const std::string turned = test::withSegment(test::encodeRgb(test::halves(40, 20, kRed, kBlue)),
+                                               test::exifSegment(8, false));
+  test::writeFile(dir.file("photo.bmp"), turned);
+  Result<Image> jpeg = loadImageFile(dir.file("photo.bmp"));
+  ASSERT_TRUE(jpeg) << jpeg.error().message;
+  EXPECT_EQ(jpeg->width(), 20);
+  EXPECT_EQ(jpeg->height(), 40);
+  // Orientation 8: the stored right half (blue) becomes the top.
+  EXPECT_TRUE(near(jpeg->pixel(10, 2), kBlue));
+
+  test::writeFile(dir.file("text.jpg"), "plain text");
+  Result<Image> text = loadImageFile(dir.file("text.jpg"));
+  ASSERT_FALSE(text);
+  EXPECT_NE(text.error().message.find("text.jpg"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace fotela
