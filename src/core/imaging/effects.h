@@ -71,7 +71,7 @@ struct EllipseGeometry {
 std::optional<EllipseGeometry> ellipseGeometry(int width, int height, int w);
 
 // Fades the outside of the kept ellipse towards the colour, fully coloured from the level
-// curve through the middle of the nearer edges outwards. Width 0 changes nothing. When the
+// curve through the middle of the nearer edges outwards. Width 0 or below changes nothing. When the
 // band is too thin for the rounded sums to tell apart (outer sum not above the inner
 // sum), every pixel outside the ellipse takes the full colour.
 void EllipseColorBlur(Image& picture, int w, std::string_view colour);

@@ -119,7 +119,7 @@ std::optional<EllipseGeometry> ellipseGeometry(int width, int height, int w) {
 }
 
 void EllipseColorBlur(Image& picture, int w, std::string_view colour) {
-  if (w == 0) return;  // no band to blend over
+  if (w <= 0) return;  // no band to blend over
   const auto geometry = ellipseGeometry(picture.width(), picture.height(), w);
   if (!geometry) return;
   const EllipseGeometry& g = *geometry;
@@ -128,26 +128,46 @@ void EllipseColorBlur(Image& picture, int w, std::string_view colour) {
   const long long band = static_cast<long long>(g.outerSum()) - si;
   const long long wide = w;
   const int width = picture.width();
+  const int height = picture.height();
 
-  forEachDistanceSum(g, width, picture.height(), [&](int y, const std::vector<int>& sums) {
+  // The colour share t / w grows from 0 on the inner ellipse to 1 at the outer sum and
+  // depends on the distance sum alone; the largest sum is at a corner (two more entries
+  // cover a last-bit difference of the rounded roots elsewhere).
+  const long long maxSum =
+      2 +
+      std::max({g.distanceSum(-g.cx, -g.cy), g.distanceSum(width - 1 - g.cx, height - 1 - g.cy),
+                g.distanceSum(-g.cx, height - 1 - g.cy), g.distanceSum(width - 1 - g.cx, -g.cy)});
+  std::vector<int> shareOfSum(static_cast<std::size_t>(std::max(maxSum, si)) + 1, 0);
+  for (long long s = si + 1; s <= maxSum; ++s) {
+    // A band the rounded sums cannot resolve (outer sum not above the inner one) would
+    // divide by zero or turn the share negative: the full colour is taken instead.
+    long long t = wide;
+    if (band > 0) t = roundToInt(static_cast<double>((s - si) * wide) / static_cast<double>(band));
+    shareOfSum[s] = static_cast<int>(std::min(t, wide));
+  }
+  // blended[t][channel][value], t = 0..w (w is at most half the shorter side here).
+  std::vector<std::uint8_t> blended(static_cast<std::size_t>(wide + 1) * 3 * 256);
+  for (long long t = 0; t <= wide; ++t) {
+    const long long k = wide - t;
+    std::uint8_t* table = blended.data() + t * 3 * 256;
+    for (long long v = 0; v < 256; ++v) {
+      table[v] = channelByte(floorDiv(c.r * t + v * k, wide));
+      table[256 + v] = channelByte(floorDiv(v * k + c.g * t, wide));
+      table[512 + v] = channelByte(floorDiv(c.b * t + v * k, wide));
+    }
+  }
+
+  forEachDistanceSum(g, width, height, [&](int y, const std::vector<int>& sums) {
     std::uint8_t* p = picture.row(y);
     for (int x = 0; x < width; ++x, p += 3) {
-      const long long s = sums[std::abs(x - g.cx)];
+      int s = sums[std::abs(x - g.cx)];
       if (s <= si) continue;
-      // The colour share t / w grows from 0 on the inner ellipse to 1 at the outer sum.
-      // A band the rounded sums cannot resolve (outer sum not above the inner one) would
-      // divide by zero or turn the share negative: the full colour is taken instead.
-      long long t = wide;
-      if (band > 0)
-        t = roundToInt(static_cast<double>((s - si) * wide) / static_cast<double>(band));
-      if (t > wide) t = wide;
-      const long long k = wide - t;
-      const long long r = p[0];
-      const long long gr = p[1];
-      const long long b = p[2];
-      p[2] = channelByte(floorDiv(c.b * t + b * k, wide));
-      p[1] = channelByte(floorDiv(gr * k + c.g * t, wide));
-      p[0] = channelByte(floorDiv(c.r * t + r * k, wide));
+      if (s > maxSum) s = static_cast<int>(maxSum);
+      const std::uint8_t* table =
+          blended.data() + static_cast<std::size_t>(shareOfSum[s]) * 3 * 256;
+      p[0] = table[p[0]];
+      p[1] = table[256 + p[1]];
+      p[2] = table[512 + p[2]];
     }
   });
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "imaging/effects.h"
 
@@ -116,6 +117,19 @@ void BlurFrame(Image& picture, int thickness, std::string_view colour) {
   const long long wt = thickness;
   const int w = picture.width();
   const int h = picture.height();
+  // A band pixel's distance d is below the thickness and below half the shorter side, so
+  // every result can be looked up: blended[d][channel][value].
+  const int distances = static_cast<int>(std::min<long long>(wt, (std::min(w, h) + 1) / 2));
+  if (distances <= 0) return;
+  std::vector<std::uint8_t> blended(static_cast<std::size_t>(distances) * 3 * 256);
+  for (long long d = 0; d < distances; ++d) {
+    std::uint8_t* table = blended.data() + d * 3 * 256;
+    for (long long v = 0; v < 256; ++v) {
+      table[v] = channelByte(floorDiv(frame.r * (wt - d) + v * d, wt));
+      table[256 + v] = channelByte(floorDiv(v * d + frame.g * (wt - d), wt));
+      table[512 + v] = channelByte(floorDiv(frame.b * (wt - d) + v * d, wt));
+    }
+  }
 
   auto blend = [&](int x, int y) {
     // Distance to the nearest edge; thickness + 1 when the pixel is outside the band.
@@ -126,12 +140,10 @@ void BlurFrame(Image& picture, int thickness, std::string_view colour) {
     if (y > h - wt - 1 && h - 1 - y < d) d = h - 1 - y;
     if (d >= wt + 1) return;
     std::uint8_t* p = picture.row(y) + static_cast<std::size_t>(x) * 3;
-    const long long r = p[0];
-    const long long g = p[1];
-    const long long b = p[2];
-    p[0] = channelByte(floorDiv(frame.r * (wt - d) + r * d, wt));
-    p[1] = channelByte(floorDiv(g * d + frame.g * (wt - d), wt));
-    p[2] = channelByte(floorDiv(frame.b * (wt - d) + b * d, wt));
+    const std::uint8_t* table = blended.data() + d * 3 * 256;
+    p[0] = table[p[0]];
+    p[1] = table[256 + p[1]];
+    p[2] = table[512 + p[2]];
   };
 
   const bool columnsMeet = 2LL * thickness >= w;
