@@ -13,6 +13,8 @@
 #include "common/paths.h"
 #include "photos/folder_scan.h"
 #include "program/program_state.h"
+#include "program/startup.h"
+#include "publish/build_commands.h"
 #include "settings/settings_file.h"
 #include "thumbs/thumb_maker.h"
 
@@ -23,8 +25,9 @@ int runAlbum(const std::vector<std::string>& args);
 
 const CommandRegistration registration{Command{
     "album",
-    "album DIR --copies-only [--settings FILE] [--yes | --no | --update]",
-    "DIR の写真の縮小画像（大きい画像とサムネイル）を作成します",
+    "album DIR [--settings FILE] [--pages-only | --copies-only] [--yes | --no | --update]",
+    "DIR の写真から縮小画像とアルバムのページを作成します（--pages-only はページのみ、"
+    "--copies-only は縮小画像のみ）",
     runAlbum,
 }};
 
@@ -38,6 +41,7 @@ struct AlbumOptions {
   std::string folder;
   std::string settingsFile;  // "" = the default settings file
   bool copiesOnly = false;
+  bool pagesOnly = false;
   std::optional<bool> answer;  // --yes / --no
   bool update = false;
 };
@@ -50,6 +54,8 @@ std::optional<AlbumOptions> parseOptions(const std::vector<std::string>& args, i
     const std::string& a = args[i];
     if (a == "--copies-only") {
       o.copiesOnly = true;
+    } else if (a == "--pages-only") {
+      o.pagesOnly = true;
     } else if (a == "--settings") {
       if (i + 1 >= args.size()) {
         exitCode = usageError(command, "--settings にはファイル名が必要です");
@@ -78,8 +84,16 @@ std::optional<AlbumOptions> parseOptions(const std::vector<std::string>& args, i
     exitCode = usageError(command, "フォルダを指定してください");
     return std::nullopt;
   }
-  if (!o.copiesOnly) {
-    exitCode = usageError(command, "--copies-only を指定してください");
+  if (o.copiesOnly && o.pagesOnly) {
+    exitCode = usageError(command, "--pages-only と --copies-only は同時に指定できません");
+    return std::nullopt;
+  }
+  if (o.pagesOnly && o.update) {
+    exitCode = usageError(command, "--update は縮小画像を作成するときに指定します");
+    return std::nullopt;
+  }
+  if (!o.settingsFile.empty() && !isFile(o.settingsFile)) {
+    exitCode = usageError(command, "設定ファイルがありません: " + o.settingsFile);
     return std::nullopt;
   }
   return o;
@@ -122,10 +136,10 @@ bool scanPhotos(ProgramState& state, TerminalDialogs& dialogs) {
   return true;
 }
 
-int runCopies(ProgramState& state, TerminalDialogs& dialogs, const AlbumOptions& o) {
-  // The copies-only command makes the copies without asking.
-  state.ThumbRunMode = 1;
-  const int messagesBefore = dialogs.messagesShown();
+// The thumbnail maker with a progress bar; --update makes only the copies that are missing
+// or older than their photo, without asking.
+ThumbRunResult makeCopies(ProgramState& state, UserDialogs& dialogs, const AlbumOptions& o) {
+  if (o.update) state.ThumbRunMode = 1;
   ProgressBar bar("縮小画像作成");
   auto progress = [&bar](const CopyProgress& p) {
     bar.update(p.done, p.total, (p.phase == 0 ? "[大] " : "[小] ") + p.fileName);
@@ -136,8 +150,36 @@ int runCopies(ProgramState& state, TerminalDialogs& dialogs, const AlbumOptions&
   std::cerr << "縮小画像を " << result.made << " 枚作成しました。";
   if (!result.failures.empty()) std::cerr << "（失敗 " << result.failures.size() << " 枚）";
   std::cerr << "\n";
+  return result;
+}
+
+int runCopies(ProgramState& state, TerminalDialogs& dialogs, const AlbumOptions& o) {
+  const int messagesBefore = dialogs.messagesShown();
+  BuildHooks hooks;
+  hooks.makeCopies = [&o](ProgramState& s, UserDialogs& d) { return makeCopies(s, d, o); };
+  ThumbRunResult result = buildCopiesOnly(state, dialogs, hooks);
   const bool failed = dialogs.messagesShown() > messagesBefore || !result.failures.empty();
   return failed ? kExitFailed : kExitOk;
+}
+
+// The full build or the pages alone. The album's main page goes to stdout, for scripts.
+int runPages(ProgramState& state, TerminalDialogs& dialogs, const AlbumOptions& o) {
+  if (o.pagesOnly && state.photos.empty()) {
+    // The window stays silent here; a command line that made nothing says so.
+    dialogs.message(kNoPhotosMessage, kBuildCaption, DialogIcon::Information);
+    return kExitFailed;
+  }
+  BuildHooks hooks;
+  hooks.status = [](const std::string& text) {
+    if (text == kStatusBuilding) std::cerr << text << "\n";
+  };
+  hooks.makeCopies = [&o](ProgramState& s, UserDialogs& d) { return makeCopies(s, d, o); };
+  BuildOutcome outcome =
+      o.pagesOnly ? buildPagesOnly(state, dialogs, hooks) : buildAlbum(state, dialogs, hooks);
+  if (outcome != BuildOutcome::Written) return kExitFailed;
+  std::cerr << kStatusBuilt << "\n";
+  std::cout << state.LastAlbumPage << "\n";
+  return kExitOk;
 }
 
 int runAlbum(const std::vector<std::string>& args) {
@@ -148,8 +190,12 @@ int runAlbum(const std::vector<std::string>& args) {
   TerminalDialogs dialogs(o->answer, /*nonInteractive=*/true);
   ProgramState state;
   loadSettingsFor(state, *o, dialogs);
+  // As at start-up: the marker file in the current directory splits the view page's script.
+  std::error_code ec;
+  state.SplitViewScript = probeMarkerFile(std::filesystem::current_path(ec).string());
   if (!scanPhotos(state, dialogs)) return kExitFailed;
-  return runCopies(state, dialogs, *o);
+  if (o->copiesOnly) return runCopies(state, dialogs, *o);
+  return runPages(state, dialogs, *o);
 }
 
 }  // namespace

@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# fotela-cli album DIR: reduced copies and the whole page set; --pages-only; questions,
+# messages and exit codes.
+set -euo pipefail
+cli=${FOTELA_CLI:?}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+pass() { echo "ok   $1"; }
+failed() { echo "FAIL $1"; failures=$((failures + 1)); }
+check() {  # name expected actual
+  if [[ "$2" == "$3" ]]; then pass "$1"; else
+    failed "$1"; diff <(printf '%s\n' "$2") <(printf '%s\n' "$3") || true; fi
+}
+jpeg() {  # file width height
+  { printf 'P6 %d %d 255\n' "$2" "$3"; head -c $(($2 * $3 * 3)) /dev/zero | tr '\0' '\100'; } |
+    cjpeg -quality 90 > "$1"
+}
+crlf() { printf '%s\r\n' "$@"; }
+utf8() { iconv -f CP932 -t UTF-8 "$1" | tr -d '\r'; }
+# Default settings, title taken from the folder (so the program's own file plays no part).
+crlf "Ver=4" "/nowhere" "album.html" " 1 " "unused" "small" "big" " 1024" " 200" \
+  FFFFFF 000000 0000FF 000088 0000FF "" "../index.html" "" 75 10 AA6600 10 ffffff 50 \
+  ffffff 50 "" 000000 " 3000" " 0 " > "$work/default.ini"
+ini=$work/default.ini
+before=$(md5sum < "$ini")
+
+photos=$work/旅行
+mkdir "$photos"
+jpeg "$photos/a.jpg" 800 600
+jpeg "$photos/b.jpg" 600 800
+jpeg "$photos/c.jpg" 320 240
+crlf "c,最後の一枚" "b,it's <b>縦</b>" | iconv -f UTF-8 -t CP932 > "$photos/titlen.txt"
+
+# Full build, no answer needed (no copies yet); the main page's path goes to stdout.
+set +e
+out=$("$cli" album "$photos" --settings "$ini" 2> "$work/err"); rc=$?
+set -e
+check "full build exits 0" 0 "$rc"
+check "prints the main page" "$photos/album.html" "$out"
+check "every page and both copy folders" "a.jpg album.html album_1.html album_2.html album_3.html album_4.html b.jpg big c.jpg small titlen.txt" \
+  "$(ls "$photos" | tr '\n' ' ' | sed 's/ $//')"
+grep -q "アルバムを作成しました。" "$work/err" && pass "status text on stderr" || failed "status text on stderr"
+check "title from the folder; order from titlen.txt" \
+  '<H3>旅行</H3>
+　　<A HREF="javaScript:disp0( 1)"><IMG SRC="small/c.jpg" Border=0 Width= 100 Height= 75 ALT="c.jpg"></A><BR>
+　　<A HREF="javaScript:disp0( 2)"><IMG SRC="small/b.jpg" Border=0 Width= 75 Height= 100 ALT="b.jpg"></A><BR>
+　　<A HREF="javaScript:disp0( 3)"><IMG SRC="small/a.jpg" Border=0 Width= 100 Height= 75 ALT="a.jpg"></A><BR>' \
+  "$(utf8 "$photos/album_1.html" | grep -E '^<H3>|disp0\( ')"
+check "view page: link only when the photo is larger; description escaped for the script" \
+  "    if (parent.window.name==\"W1\") {document.write('<IMG SRC=\"big/c.jpg\" Border=0 Width= 320 Height= 240 ALT=\"c.jpg\"><BR>最後の一枚');sw=1;}
+    if (parent.window.name==\"W2\") {document.write('<A HREF=\"b.jpg\" TARGET=\"_top\"><IMG SRC=\"big/b.jpg\" Border=0 Width= 450 Height= 600 ALT=\"b.jpg\"></A><BR>it\\'s <b>縦<\\/b>');sw=1;}" \
+  "$(utf8 "$photos/album_2.html" | grep -E 'W2"\)|W1"\)')"
+check "pages are CR LF on every line" 0 "$(grep -vc $'\r$' "$photos/album_3.html" || true)"
+check "the settings file is not rewritten" "$before" "$(md5sum < "$ini")"
+
+# Copies exist now: without a flag and without a terminal the question is answered yes.
+"$cli" album "$photos" --settings "$ini" > /dev/null 2> "$work/err" < /dev/null
+grep -q "縮小画像を作成しますか？ → はい" "$work/err" && pass "asks, yes off a terminal" ||
+  { failed "asks, yes off a terminal"; cat "$work/err"; }
+
+# --no keeps the copies; a new photo then has none and the pages report it.
+jpeg "$photos/d.jpg" 640 480
+set +e
+"$cli" album "$photos" --settings "$ini" --no > /dev/null 2> "$work/err"; rc=$?
+set -e
+check "declined copies leave a missing copy: exit 1" 1 "$rc"
+grep -q "縮小画像が正常に作成されていない可能性があります。" "$work/err" && pass "missing copy message" ||
+  { failed "missing copy message"; cat "$work/err"; }
+[[ ! -e "$photos/small/d.jpg" ]] && pass "--no makes no copy" || failed "--no makes no copy"
+
+# --update makes just the missing copies, without asking.
+"$cli" album "$photos" --settings "$ini" --update > /dev/null 2> "$work/err"
+[[ -e "$photos/small/d.jpg" ]] && pass "--update makes the missing copy" || failed "--update makes the missing copy"
+grep -q "縮小画像を作成しますか" "$work/err" && failed "--update asks" || pass "--update does not ask"
+
+# --pages-only: pages from the existing copies; a removed copy fails the run.
+rm "$photos/album_4.html"
+"$cli" album "$photos" --settings "$ini" --pages-only > /dev/null 2> "$work/err"
+[[ -e "$photos/album_4.html" ]] && pass "--pages-only rewrites the pages" || failed "--pages-only rewrites the pages"
+rm "$photos/big/a.jpg"
+set +e
+"$cli" album "$photos" --settings "$ini" --pages-only > /dev/null 2> "$work/err"; rc=$?
+set -e
+check "--pages-only with a missing copy exits 1" 1 "$rc"
+[[ -e "$photos/big/a.jpg" ]] && failed "--pages-only made a copy" || pass "--pages-only makes no copy"
+
+# The marker file in the current directory splits the view page's script before photo 31.
+many=$work/many
+mkdir "$many"
+for i in $(seq -w 1 31); do jpeg "$many/p$i.jpg" 64 48; done
+marker=$(printf '突然画像が表示されない.txt')
+(cd "$work" && touch "$marker" && "$cli" album "$many" --settings "$ini" > /dev/null 2>&1)
+check "marker file splits the view script" 1 "$(utf8 "$many/album_2.html" | grep -c '^<I>　</I>$' || true)"
+rm "$work/$marker"
+(cd "$work" && "$cli" album "$many" --settings "$ini" --pages-only > /dev/null 2>&1)
+check "no marker, no split" 0 "$(utf8 "$many/album_2.html" | grep -c '^<I>　</I>$' || true)"
+
+# An empty folder, a read-only page and bad command lines.
+mkdir "$work/empty"
+set +e
+"$cli" album "$work/empty" --settings "$ini" > /dev/null 2> "$work/err"; rc1=$?
+"$cli" album "$work/empty" --settings "$ini" --pages-only > /dev/null 2>> "$work/err"; rc2=$?
+set -e
+check "empty folder exits 1 (full build and pages only)" "1 1" "$rc1 $rc2"
+check "empty folder message" 2 "$(grep -c '対象画像がありません' "$work/err")"
+rm -f "$photos/album_1.html" && mkdir "$photos/album_1.html"
+set +e
+"$cli" album "$photos" --settings "$ini" --update > /dev/null 2> "$work/err"; rc=$?
+set -e
+check "an unwritable page exits 1" 1 "$rc"
+grep -q "$photos/album_1.html" "$work/err" && pass "the message names the page" ||
+  { failed "the message names the page"; cat "$work/err"; }
+set +e
+"$cli" album "$photos" --pages-only --copies-only 2> /dev/null; r1=$?
+"$cli" album "$photos" --settings "$work/missing.ini" 2> /dev/null; r2=$?
+"$cli" album "$photos" --yes --no 2> /dev/null; r3=$?
+"$cli" album 2> /dev/null; r4=$?
+set -e
+check "usage errors exit 2" "2 2 2 2" "$r1 $r2 $r3 $r4"
+
+exit $((failures > 0))
