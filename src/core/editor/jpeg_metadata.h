@@ -1,0 +1,34 @@
+#pragma once
+// The metadata segments of a photo that the editor carries into the JPEG it saves: the
+// EXIF segment (camera, date, exposure) and the ICC colour profile.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fotela {
+
+struct JpegMetadata {
+  std::string exif;              // the first APP1 "Exif" segment, marker and length included
+  std::vector<std::string> icc;  // every APP2 "ICC_PROFILE" segment, in file order
+
+  bool empty() const { return exif.empty() && icc.empty(); }
+};
+
+// The segments before the first scan of a JPEG file. A malformed header ends the search;
+// what was found until then is kept.
+JpegMetadata readJpegMetadata(std::string_view jpeg);
+
+// The EXIF segment made true for a picture stored upright at width x height: orientation 1,
+// the pixel dimensions of the EXIF sub-directory set to the new size, and the embedded
+// thumbnail (which still shows the unedited photo) unlinked. "" when the segment cannot be
+// read safely; a photo then loses its EXIF data rather than getting a wrong orientation.
+std::string exifForUprightPicture(std::string_view exifSegment, int width, int height);
+
+// `encoded` (a JPEG as the encoder wrote it) with the metadata inserted after its start
+// marker. With an EXIF segment the encoder's JFIF segment is left out, as EXIF files have
+// their APP1 segment first.
+std::string withJpegMetadata(std::string_view encoded, const JpegMetadata& metadata, int width,
+                             int height);
+
+}  // namespace fotela
