@@ -62,6 +62,12 @@ class Scanner {
     byFolded.reserve(files.size());
     for (const std::string& f : files) byFolded.try_emplace(asciiUpper(f), f);
 
+    // The order table's lookups (first entry whose name matches ignoring ASCII case) as a
+    // hash index: a folder of thousands of photos would otherwise cost entries x files.
+    descriptions_.reserve(scan.order.entries.size());
+    for (const OrderEntry& entry : scan.order.entries)
+      descriptions_.try_emplace(asciiUpper(entry.name), entry.description);
+
     // Ordered pass: the photos the order file names, in its order.
     for (const OrderEntry& entry : scan.order.entries) {
       if (!tick()) return std::nullopt;
@@ -75,7 +81,7 @@ class Scanner {
       if (stored.empty()) continue;  // a missing photo is skipped without a message
       NameParts parts = splitName(stored);
       if (!equalsIgnoreAsciiCase(parts.type, "jpg") || parts.moreDots) continue;
-      scan.rows.push_back(row(stored, parts, scan.order));
+      scan.rows.push_back(row(stored, parts));
     }
 
     // Directory pass: every other photo, in directory order.
@@ -85,8 +91,8 @@ class Scanner {
       // "a.jpg.bak" would become the row of a file "a.jpg" that is not there: a photo's
       // name holds exactly one ".".
       if (!equalsIgnoreAsciiCase(parts.type, "jpg") || parts.moreDots) continue;
-      if (scan.order.isTitle(parts.name)) continue;
-      scan.rows.push_back(row(f, parts, scan.order));
+      if (descriptions_.contains(asciiUpper(parts.name))) continue;  // listed by the order file
+      scan.rows.push_back(row(f, parts));
     }
     if (progress_) progress_(seen_);
     return scan;
@@ -101,7 +107,7 @@ class Scanner {
     return true;
   }
 
-  PhotoEntry row(const std::string& stored, const NameParts& parts, const OrderTable& order) {
+  PhotoEntry row(const std::string& stored, const NameParts& parts) {
     std::string path = prefix_ + stored;
     PhotoEntry e;
     e.name = parts.name;
@@ -113,7 +119,8 @@ class Scanner {
     e.height = std::to_string(size.height);
     e.sizeText = sizeText(statOk ? static_cast<std::uint64_t>(st.st_size) : 0);
     e.modified = statOk ? timeText(st.st_mtime) : std::string();
-    e.description = order.TitleName(parts.name);
+    auto it = descriptions_.find(asciiUpper(parts.name));
+    e.description = it != descriptions_.end() ? it->second : parts.name;
     return e;
   }
 
@@ -121,6 +128,7 @@ class Scanner {
   std::stop_token stop_;
   const ScanProgress& progress_;
   std::size_t seen_ = 0;
+  std::unordered_map<std::string, std::string> descriptions_;  // folded name -> description
 };
 
 }  // namespace
