@@ -174,12 +174,15 @@ int runPages(ProgramState& state, TerminalDialogs& dialogs, const AlbumOptions& 
     if (text == kStatusBuilding) std::cerr << text << "\n";
   };
   hooks.makeCopies = [&o](ProgramState& s, UserDialogs& d) { return makeCopies(s, d, o); };
+  const int messagesBefore = dialogs.messagesShown();
   BuildOutcome outcome =
       o.pagesOnly ? buildPagesOnly(state, dialogs, hooks) : buildAlbum(state, dialogs, hooks);
   if (outcome != BuildOutcome::Written) return kExitFailed;
   std::cerr << kStatusBuilt << "\n";
   std::cout << state.LastAlbumPage << "\n";
-  return kExitOk;
+  // The pages stand, but a photo without copies or an order file that could not be saved
+  // was reported on the way.
+  return dialogs.messagesShown() > messagesBefore ? kExitFailed : kExitOk;
 }
 
 int runAlbum(const std::vector<std::string>& args) {
