@@ -37,14 +37,13 @@ std::optional<fs::path> regularFileInside(const fs::path& root, const fs::path& 
 
 }  // namespace
 
-std::optional<fs::path> resolveRequestPath(const fs::path& root, std::string_view requestPath,
-                                           std::string_view directoryPage) {
+namespace {
+
+// root + the request's path components; nullopt for ".." or a malformed path.
+std::optional<fs::path> requestTarget(const fs::path& root, std::string_view requestPath) {
   if (requestPath.empty() || requestPath.front() != '/') return std::nullopt;
   if (requestPath.find('\0') != std::string_view::npos) return std::nullopt;
-  std::error_code ec;
-  fs::path realRoot = fs::canonical(root, ec);
-  if (ec) return std::nullopt;
-  fs::path target = realRoot;
+  fs::path target = root;
   std::string_view rest = requestPath.substr(1);
   while (!rest.empty()) {
     auto cut = rest.find('/');
@@ -54,12 +53,41 @@ std::optional<fs::path> resolveRequestPath(const fs::path& root, std::string_vie
     if (part == ".." || part.find('\\') != std::string_view::npos) return std::nullopt;
     target /= std::string(part);
   }
-  if (fs::is_directory(target, ec)) {
-    if (auto index = regularFileInside(realRoot, target / "index.html")) return index;
-    if (directoryPage.empty()) return std::nullopt;
-    return regularFileInside(realRoot, target / std::string(directoryPage));
+  return target;
+}
+
+std::string percentEncodePath(std::string_view path) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : path) {
+    bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                 c == '-' || c == '_' || c == '.' || c == '~' || c == '/';
+    if (plain) {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
   }
-  return regularFileInside(realRoot, target);
+  return out;
+}
+
+}  // namespace
+
+std::optional<fs::path> resolveRequestPath(const fs::path& root, std::string_view requestPath,
+                                           std::string_view directoryPage) {
+  std::error_code ec;
+  fs::path realRoot = fs::canonical(root, ec);
+  if (ec) return std::nullopt;
+  std::optional<fs::path> target = requestTarget(realRoot, requestPath);
+  if (!target) return std::nullopt;
+  if (fs::is_directory(*target, ec)) {
+    if (auto index = regularFileInside(realRoot, *target / "index.html")) return index;
+    if (directoryPage.empty()) return std::nullopt;
+    return regularFileInside(realRoot, *target / std::string(directoryPage));
+  }
+  return regularFileInside(realRoot, *target);
 }
 
 std::string contentTypeFor(std::string_view fileName) {
@@ -105,6 +133,15 @@ Result<int> PreviewServer::start(const std::string& folder, int port, std::strin
   Impl* impl = impl_.get();
   impl->server.Get(".*", [impl](const httplib::Request& request, httplib::Response& response) {
     auto file = resolveRequestPath(impl->root, request.path, impl->directoryPage);
+    // A folder's page links relative to the folder: "/trip" must become "/trip/".
+    std::error_code ec;
+    if (file && !request.path.ends_with('/')) {
+      auto target = requestTarget(impl->root, request.path);
+      if (target && fs::is_directory(*target, ec)) {
+        response.set_redirect(percentEncodePath(request.path + "/"), 301);
+        return;
+      }
+    }
     if (!file) {
       response.status = 404;
       response.set_content("404 Not Found\n", "text/plain");
@@ -154,20 +191,7 @@ int PreviewServer::port() const {
 }
 
 std::string PreviewServer::url(std::string_view page) const {
-  std::string out = "http://127.0.0.1:" + std::to_string(impl_->port) + "/";
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  for (unsigned char c : page) {
-    bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                 c == '-' || c == '_' || c == '.' || c == '~' || c == '/';
-    if (plain) {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
-  return out;
+  return "http://127.0.0.1:" + std::to_string(impl_->port) + "/" + percentEncodePath(page);
 }
 
 }  // namespace fotela

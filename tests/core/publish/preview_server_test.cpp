@@ -79,6 +79,15 @@ TEST_F(PreviewServerTest, ServesFilesOfTheFolder) {
   EXPECT_EQ(server.url("album.html"), "http://127.0.0.1:" + std::to_string(port) + "/album.html");
 }
 
+TEST_F(PreviewServerTest, AFolderWithoutItsSlashIsRedirected) {
+  std::filesystem::create_directories(root + "/夏 trip");
+  test::writeFile(root + "/夏 trip/album.html", "summer");
+  std::string response = get(port, "/%E5%A4%8F%20trip");
+  EXPECT_TRUE(response.starts_with("HTTP/1.1 301")) << response;
+  EXPECT_NE(response.find("Location: /%E5%A4%8F%20trip/\r\n"), std::string::npos) << response;
+  EXPECT_EQ(body(get(port, "/%E5%A4%8F%20trip/")), "summer");
+}
+
 TEST_F(PreviewServerTest, NeverLeavesTheFolder) {
   for (const char* target : {"/../secret.txt", "/big/../../secret.txt", "/%2E%2E/secret.txt",
                              "/link.txt", "/missing.html", "/big"}) {
