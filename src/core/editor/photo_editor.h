@@ -43,6 +43,8 @@ enum class CommandOutcome {
   BatchFinished,  // every photo of the list was processed (see failures)
   BatchStopped,   // the batch was stopped; the photos before the stop were saved
 };
+// After either batch outcome the window unticks its all-photos box; after the others the
+// box keeps its state for the next command.
 
 struct CommandReport {
   CommandOutcome outcome = CommandOutcome::Stopped;
@@ -69,7 +71,8 @@ class PhotoEditor {
   const Image& shown() const { return Picture1[shownPicture == 1 ? 1 : 0]; }
   Image& spare() { return Picture1[shownPicture == 1 ? 0 : 1]; }
 
-  // The busy pointer: called with true by sStart, false by sEnd.
+  // The busy pointer: called with true by sStart, false by sEnd, on the thread that runs
+  // the command.
   std::function<void(bool busy)> busyChanged;
   void sStart();  // busy pointer on; changed = 1
   void sEnd();    // busy pointer off
