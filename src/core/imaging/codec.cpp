@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -113,6 +114,30 @@ ScaledSize jpegScaledSize(int width, int height, int coverWidth, int coverHeight
   return best;
 }
 
+std::size_t jpegCoefficientBytes(const JpegInfo& info) {
+  if (!info.progressive) return 0;
+  // Chroma blocks per luma block of each chroma component.
+  double chroma;
+  switch (info.subsampling) {
+    case TJSAMP_GRAY:
+      chroma = 0;
+      break;
+    case TJSAMP_420:
+    case TJSAMP_411:
+      chroma = 0.25;
+      break;
+    case TJSAMP_422:
+    case TJSAMP_440:
+      chroma = 0.5;
+      break;
+    default:
+      chroma = 1;
+      break;  // 4:4:4 or unknown
+  }
+  const double lumaBlocks = std::ceil(info.width / 8.0) * std::ceil(info.height / 8.0);
+  return static_cast<std::size_t>(lumaBlocks * (1 + 2 * chroma) * 64 * 2);
+}
+
 Result<JpegInfo> probeJpeg(std::span<const unsigned char> bytes, const std::string& name) {
   tjhandle h = decompressor();
   if (!h) return std::unexpected(readError(name, "TurboJPEG"));
@@ -125,6 +150,7 @@ Result<JpegInfo> probeJpeg(std::span<const unsigned char> bytes, const std::stri
   info.height = ht;
   info.orientation = readExifOrientation(bytes);
   info.progressive = isProgressive(bytes);
+  info.subsampling = subsamp;
   return info;
 }
 

@@ -26,8 +26,14 @@ struct JpegInfo {
   int height = 0;
   int orientation = 1;       // EXIF orientation, 1 when none
   bool progressive = false;  // progressive files are decoded whole in coefficient memory
+  int subsampling = -1;      // TurboJPEG's TJSAMP_* value, -1 when unknown
 };
 Result<JpegInfo> probeJpeg(std::span<const unsigned char> bytes, const std::string& nameForErrors);
+
+// The memory a decode of the file holds besides its bytes and the decoded picture: the
+// DCT coefficients of the whole picture for a progressive file (2 bytes each), a few rows
+// for a baseline one (counted as 0).
+std::size_t jpegCoefficientBytes(const JpegInfo& info);
 
 // The size the decoder delivers for a stored width x height when asked to cover
 // coverWidth x coverHeight (stored axes); the full size when no scale covers it.

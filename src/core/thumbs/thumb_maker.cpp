@@ -1,7 +1,14 @@
 #include "thumbs/thumb_maker.h"
 
+#include <fcntl.h>
+#include <malloc.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
@@ -25,12 +32,14 @@ constexpr const char* kFolderQuestion = "縮小画像を作成しますか？";
 constexpr const char* kWindowCaption = "縮小画像作成";
 constexpr int kThumbnailLimit = 100;
 
-// Decoding memory that the workers may hold at one time. A progressive JPEG is decoded
-// with all its DCT coefficients in memory (about 3 bytes per pixel for a 24-MP photo in
-// 4:2:0: 72 MB), so two of them at once would pass the program's memory goal; baseline
-// files need little beyond the file itself. A single job larger than the budget still
-// runs, alone.
-constexpr std::size_t kDecodeBudget = 96u << 20;
+// Memory that the workers' decodes may hold at one time. A progressive JPEG is decoded
+// with all its DCT coefficients in memory (72 MB for a 24-MP photo in 4:2:0), so two of
+// them at once would pass the program's memory goal of 150 MB; baseline files need little
+// beyond the file itself. A single job larger than the budget still runs, alone.
+constexpr std::size_t kDecodeBudget = 100u << 20;
+// After a job this large the heap gives its free pages back to the system, so that one
+// worker's freed coefficients do not stay resident while another worker decodes.
+constexpr std::size_t kTrimAfter = 8u << 20;
 
 class MemoryBudget {
  public:
@@ -71,18 +80,82 @@ class BudgetLease {
   std::size_t bytes_;
 };
 
-// Memory a decode of this file at this scale takes, beyond the file's own bytes.
-std::size_t decodeMemory(const JpegInfo& info, ScaledSize scaled) {
-  std::size_t bytes = static_cast<std::size_t>(scaled.width) * scaled.height * 3;
-  if (info.progressive) {
-    // Two bytes per coefficient, 64 coefficients per 8 x 8 block, per component.
-    const std::size_t lumaBlocks = static_cast<std::size_t>((info.width + 7) / 8) *
-                                   static_cast<std::size_t>((info.height + 7) / 8);
-    bytes += lumaBlocks * 128 * 3;  // luma plus chroma, at most full-size chroma
-  }
-  return bytes;
+// Memory a decode of this file at this scale takes, the file's bytes included.
+std::size_t decodeMemory(const JpegInfo& info, ScaledSize scaled, std::size_t fileBytes) {
+  return fileBytes + jpegCoefficientBytes(info) +
+         static_cast<std::size_t>(scaled.width) * scaled.height * 3;
 }
 
+// A photo file read in two steps: the header segments first (enough to plan the decode
+// and reserve its memory), then the whole file, into pages mapped for it alone so that
+// they go back to the system when dropped instead of staying in the heap.
+class PhotoFile {
+ public:
+  // Header segments are rarely longer than this; when they are, the whole file is read.
+  static constexpr std::size_t kHeaderBytes = 256 * 1024;
+
+  PhotoFile() = default;
+  PhotoFile(const PhotoFile&) = delete;
+  PhotoFile& operator=(const PhotoFile&) = delete;
+  ~PhotoFile() {
+    drop();
+    if (fd_ >= 0) ::close(fd_);
+  }
+
+  bool open(const std::string& path) {
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) return false;
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) return false;
+    fileSize_ = static_cast<std::size_t>(st.st_size);
+    return true;
+  }
+  std::size_t fileSize() const { return fileSize_; }
+
+  // The first bytes of the file (all of it when it is small).
+  std::span<const unsigned char> header() {
+    head_.resize(std::min(fileSize_, kHeaderBytes));
+    head_.resize(readAt(head_.data(), head_.size()));
+    return head_;
+  }
+
+  // The whole file; empty when it cannot be read.
+  std::span<const unsigned char> whole() {
+    if (data_) return {data_, size_};
+    void* p =
+        ::mmap(nullptr, fileSize_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) return {};
+    data_ = static_cast<unsigned char*>(p);
+    // A file cut short while being read keeps what was read: decoding will tell.
+    size_ = readAt(data_, fileSize_);
+    return {data_, size_};
+  }
+
+  void drop() {
+    if (data_) ::munmap(data_, fileSize_);
+    data_ = nullptr;
+    size_ = 0;
+    head_ = {};
+  }
+
+ private:
+  std::size_t readAt(unsigned char* buffer, std::size_t length) const {
+    std::size_t got = 0;
+    while (got < length) {
+      const ssize_t n = ::pread(fd_, buffer + got, length - got, static_cast<off_t>(got));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      got += static_cast<std::size_t>(n);
+    }
+    return got;
+  }
+
+  int fd_ = -1;
+  std::size_t fileSize_ = 0;
+  std::vector<unsigned char> head_;
+  unsigned char* data_ = nullptr;
+  std::size_t size_ = 0;
+};
 struct CopyJob {
   std::string fileName;  // name + "." + type
   std::string source;
@@ -263,11 +336,11 @@ class ThumbRun {
   // before the write leaves the destination untouched.
   Result<void> make(const CopyJob& job, int limit, std::optional<Image>& copy) {
     if (!isFile(job.source)) return fail("写真が見つかりません: " + job.source);
-    Result<std::string> bytes = readWholeFile(job.source);
-    if (!bytes) return fail("写真を読み込めません: " + job.source);
-    std::span<const unsigned char> data(reinterpret_cast<const unsigned char*>(bytes->data()),
-                                        bytes->size());
-    Result<JpegInfo> info = probeJpeg(data, job.source);
+    PhotoFile file;
+    if (!file.open(job.source)) return fail("写真を読み込めません: " + job.source);
+    Result<JpegInfo> info = probeJpeg(file.header(), job.source);
+    if (!info && file.fileSize() > PhotoFile::kHeaderBytes)
+      info = probeJpeg(file.whole(), job.source);
     if (!info) return std::unexpected(info.error());
 
     const bool swap = orientationSwapsAxes(info->orientation);
@@ -280,16 +353,19 @@ class ThumbRun {
       const ScaledSize scaled =
           swap ? jpegScaledSize(info->width, info->height, size.height, size.width)
                : jpegScaledSize(info->width, info->height, size.width, size.height);
-      BudgetLease lease(budget_, decodeMemory(*info, scaled));
+      const std::size_t need = decodeMemory(*info, scaled, file.fileSize());
+      BudgetLease lease(budget_, need);
       if (stopRequested()) return fail("中止");
+      std::span<const unsigned char> bytes = file.whole();
+      if (bytes.empty()) return fail("写真を読み込めません: " + job.source);
       JpegLoadOptions options;
       options.coverWidth = size.width;
       options.coverHeight = size.height;
-      decoded = decodeJpeg(data, job.source, options);
+      decoded = decodeJpeg(bytes, job.source, options);
+      file.drop();
+      if (need >= kTrimAfter) ::malloc_trim(0);
     }
     if (!decoded) return std::unexpected(decoded.error());
-    bytes->clear();
-    bytes->shrink_to_fit();
 
     Image reduced = resizeAreaAverage(*decoded, size.width, size.height);
     *decoded = Image();
@@ -338,6 +414,14 @@ CopySize fitCopySize(int width, int height, int maxWidth, int maxHeight) {
 
 ThumbRunResult runThumbnailMaker(ProgramState& state, UserDialogs& dialogs, CopyMode mode,
                                  std::stop_token stop, const CopyProgressFn& progress) {
+#ifdef __GLIBC__
+  // The decoder's large buffers (tens of megabytes of coefficients per progressive photo)
+  // come from malloc. By default glibc raises its mapping threshold after freeing such a
+  // block, so later ones land in the per-thread heaps and stay resident; a fixed threshold
+  // keeps every large block in its own mapping, returned when freed.
+  static std::once_flag fixedThreshold;
+  std::call_once(fixedThreshold, [] { ::mallopt(M_MMAP_THRESHOLD, 1 << 20); });
+#endif
   ThumbRun run(state, dialogs, mode, stop, progress);
   return run.run();
 }
