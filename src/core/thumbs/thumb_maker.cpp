@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
+#include <deque>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -33,10 +34,13 @@ constexpr const char* kWindowCaption = "縮小画像作成";
 constexpr int kThumbnailLimit = 100;
 
 // Memory that the workers' decodes may hold at one time. A progressive JPEG is decoded
-// with all its DCT coefficients in memory (72 MB for a 24-MP photo in 4:2:0), so two of
-// them at once would pass the program's memory goal of 150 MB; baseline files need little
-// beyond the file itself. A single job larger than the budget still runs, alone.
-constexpr std::size_t kDecodeBudget = 100u << 20;
+// with all its DCT coefficients in memory (72 MB for a 24-MP photo in 4:2:0, 100 MB for a
+// 16-MP one in 4:4:4), so two of them at once would pass the program's memory goal of
+// 150 MB; baseline files need little beyond the file itself. A job is charged at most
+// kLargestCharge, so that while the largest photo decodes alone the other workers can
+// still make copies of small baseline photos.
+constexpr std::size_t kDecodeBudget = 112u << 20;
+constexpr std::size_t kLargestCharge = 100u << 20;
 // After a job this large the heap gives its free pages back to the system, so that one
 // worker's freed coefficients do not stay resident while another worker decodes.
 constexpr std::size_t kTrimAfter = 8u << 20;
@@ -45,12 +49,16 @@ class MemoryBudget {
  public:
   explicit MemoryBudget(std::size_t capacity) : capacity_(capacity) {}
 
-  std::size_t acquire(std::size_t bytes) {
-    bytes = std::min(bytes, capacity_);
+  bool tryAcquire(std::size_t bytes) {
+    std::lock_guard lock(mutex_);
+    if (used_ + bytes > capacity_) return false;
+    used_ += bytes;
+    return true;
+  }
+  void acquire(std::size_t bytes) {
     std::unique_lock lock(mutex_);
     freed_.wait(lock, [&] { return used_ + bytes <= capacity_; });
     used_ += bytes;
-    return bytes;
   }
   void release(std::size_t bytes) {
     {
@@ -67,17 +75,27 @@ class MemoryBudget {
   std::size_t used_ = 0;
 };
 
+// A share of the budget, given back when it goes out of scope.
 class BudgetLease {
  public:
   BudgetLease(MemoryBudget& budget, std::size_t bytes)
-      : budget_(budget), bytes_(budget.acquire(bytes)) {}
-  ~BudgetLease() { budget_.release(bytes_); }
+      : budget_(budget), bytes_(std::min(bytes, kLargestCharge)) {}
+  ~BudgetLease() {
+    if (held_) budget_.release(bytes_);
+  }
   BudgetLease(const BudgetLease&) = delete;
   BudgetLease& operator=(const BudgetLease&) = delete;
+
+  bool tryTake() { return held_ = budget_.tryAcquire(bytes_); }
+  void take() {
+    budget_.acquire(bytes_);
+    held_ = true;
+  }
 
  private:
   MemoryBudget& budget_;
   std::size_t bytes_;
+  bool held_ = false;
 };
 
 // Memory a decode of this file at this scale takes, the file's bytes included.
@@ -285,14 +303,27 @@ class ThumbRun {
     if (list.empty() || stopFlag_) return;
     std::atomic<std::size_t> next{0};
     std::size_t done = 0;
+    // Jobs put back because their memory was not free; taken up when the fresh ones are gone.
+    std::mutex deferredMutex;
+    std::deque<std::size_t> deferred;
     unsigned threads = std::max(1u, std::thread::hardware_concurrency());
     threads = static_cast<unsigned>(std::min<std::size_t>(threads, list.size()));
     auto worker = [&] {
       for (;;) {
         if (stopRequested()) return;
-        const std::size_t i = next.fetch_add(1);
-        if (i >= list.size()) return;
-        makeCopy(phase, list[i], limit, list.size(), done);
+        std::size_t i = next.fetch_add(1);
+        const bool fresh = i < list.size();
+        if (!fresh) {
+          std::lock_guard lock(deferredMutex);
+          if (deferred.empty()) return;
+          i = deferred.front();
+          deferred.pop_front();
+        }
+        const bool mayDefer = fresh && next.load() < list.size();
+        if (makeCopy(phase, list[i], limit, list.size(), done, mayDefer)) {
+          std::lock_guard lock(deferredMutex);
+          deferred.push_back(i);
+        }
       }
     };
     {
@@ -308,10 +339,14 @@ class ThumbRun {
 
   bool stopRequested() const { return stop_.stop_requested(); }
 
-  void makeCopy(int phase, const CopyJob& job, int limit, std::size_t total, std::size_t& done) {
+  // True when the job was put off (mayDefer and its memory not free now).
+  bool makeCopy(int phase, const CopyJob& job, int limit, std::size_t total, std::size_t& done,
+                bool mayDefer) {
     std::optional<Image> copy;
-    Result<void> outcome = make(job, limit, copy);
-    if (!outcome && !copy && stopRequested()) return;  // stopped mid-way: nothing to report
+    bool deferred = false;
+    Result<void> outcome = make(job, limit, mayDefer, deferred, copy);
+    if (deferred) return true;
+    if (!outcome && !copy && stopRequested()) return false;  // stopped: nothing to report
     std::lock_guard lock(mutex_);
     if (outcome) {
       ++result_.made;
@@ -329,12 +364,15 @@ class ThumbRun {
       p.preview = outcome && copy ? &*copy : nullptr;
       progress_(p);
     }
+    return false;
   }
 
   // Decodes the source at the smallest DCT scale that covers the copy, averages it down to
-  // the exact size and writes it. `copy` is set once the pixels exist; a stop request
+  // the exact size and writes it. With mayDefer, a job whose decode memory is not free now
+  // sets `deferred` and does nothing. `copy` is set once the pixels exist; a stop request
   // before the write leaves the destination untouched.
-  Result<void> make(const CopyJob& job, int limit, std::optional<Image>& copy) {
+  Result<void> make(const CopyJob& job, int limit, bool mayDefer, bool& deferred,
+                    std::optional<Image>& copy) {
     if (!isFile(job.source)) return fail("写真が見つかりません: " + job.source);
     PhotoFile file;
     if (!file.open(job.source)) return fail("写真を読み込めません: " + job.source);
@@ -355,6 +393,13 @@ class ThumbRun {
                : jpegScaledSize(info->width, info->height, size.width, size.height);
       const std::size_t need = decodeMemory(*info, scaled, file.fileSize());
       BudgetLease lease(budget_, need);
+      if (!lease.tryTake()) {
+        if (mayDefer) {
+          deferred = true;
+          return {};
+        }
+        lease.take();
+      }
       if (stopRequested()) return fail("中止");
       std::span<const unsigned char> bytes = file.whole();
       if (bytes.empty()) return fail("写真を読み込めません: " + job.source);
