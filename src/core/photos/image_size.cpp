@@ -125,7 +125,7 @@ ImageSize readImageSizeFromBytes(std::span<const unsigned char> bytes) {
 
 ImageSize ReadImageSize(const std::string& path, int kind) {
   if (kind != 2) return {};
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);  // a FIFO must not block
   if (fd < 0) return {};
   ImageSize size;
   struct stat st {};

@@ -1,6 +1,7 @@
 #include "photos/image_size.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -115,6 +116,9 @@ TEST(ReadImageSizeTest, RealJpegAndUnreadableFiles) {
   EXPECT_EQ(ReadImageSize(dir.file("real.jpg")), (ImageSize{123, 45}));
   EXPECT_EQ(ReadImageSize(dir.file("missing.jpg")), (ImageSize{0, 0}));
   EXPECT_EQ(ReadImageSize(dir.path()), (ImageSize{0, 0}));
+  // A pipe named like a photo has no writer: reading it must not wait for one.
+  ASSERT_EQ(::mkfifo(dir.file("pipe.jpg").c_str(), 0600), 0);
+  EXPECT_EQ(ReadImageSize(dir.file("pipe.jpg")), (ImageSize{0, 0}));
 }
 
 }  // namespace
