@@ -87,13 +87,13 @@ void cmykToRgb(const std::vector<unsigned char>& cmyk, Image& out) {
   }
 }
 
-// A temporary name beside `path` that keeps its extension (tjSaveImage picks the format
-// by the extension) and that no other writer of this process uses.
-std::string temporaryBeside(const std::string& path) {
+// A temporary BMP name beside `path` that no other writer of this process uses. It ends in
+// ".bmp" whatever `path` is called, because tjSaveImage picks the format by the extension.
+std::string temporaryBmpBeside(const std::string& path) {
   static std::atomic<unsigned> counter{0};
   std::filesystem::path p(path);
-  std::string name = "." + p.stem().string() + ".tmp" + std::to_string(::getpid()) + "-" +
-                     std::to_string(counter++) + p.extension().string();
+  std::string name = "." + p.filename().string() + ".tmp" + std::to_string(::getpid()) + "-" +
+                     std::to_string(counter++) + ".bmp";
   return (p.parent_path() / name).string();
 }
 
@@ -250,7 +250,7 @@ Result<Image> loadBmp(const std::string& path) {
 
 Result<void> saveBmp(const Image& image, const std::string& path) {
   if (image.empty()) return fail("BMPファイルを書き込めません: " + path + "（画像が空です）");
-  const std::string temp = temporaryBeside(path);
+  const std::string temp = temporaryBmpBeside(path);
   // tjSaveImage takes a non-const buffer but only reads it.
   if (tjSaveImage(temp.c_str(), const_cast<unsigned char*>(image.data()), image.width(), 0,
                   image.height(), TJPF_RGB, 0) != 0) {

@@ -167,6 +167,17 @@ TEST(CodecTest, BmpRoundTripIsExact) {
   ASSERT_TRUE(viaAny);
   EXPECT_EQ(*viaAny, picture);
 
+  // Whatever the name says, the file is a BMP.
+  for (const char* name : {"$stemp.BMP", "picture.dat"}) {
+    ASSERT_TRUE(saveBmp(picture, dir.file(name))) << name;
+    EXPECT_EQ(test::readFile(dir.file(name)).substr(0, 2), "BM") << name;
+    Result<Image> again = loadBmp(dir.file(name));
+    ASSERT_TRUE(again) << name;
+    EXPECT_EQ(*again, picture) << name;
+  }
+  EXPECT_EQ(folderNames(dir.path()),
+            (std::vector<std::string>{"$stemp.BMP", "p.bmp", "picture.dat"}));
+
   test::writeFile(dir.file("bad.bmp"), "BM not really");
   Result<Image> bad = loadBmp(dir.file("bad.bmp"));
   ASSERT_FALSE(bad);
