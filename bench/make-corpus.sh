@@ -6,7 +6,7 @@
 #                       progressive)
 #   CORPUS/progressive  the progressive ones alone (hard links), timed separately
 # The packages are fetched with apt-get download and unpacked with dpkg -x; nothing is
-# installed except libvips-tools (used here to make the camera-sized photos).
+# installed except the tools the benchmark runs (libvips-tools, libjpeg-turbo-progs, time).
 #
 # usage: bench/make-corpus.sh [CORPUS]      (default /tmp/fotela-corpus)
 set -euo pipefail
@@ -18,10 +18,16 @@ packages=(lomiri-wallpapers-16.04 lomiri-wallpapers-20.04 lxqt-themes mate-backg
 
 SUDO=""
 if [[ $(id -u) -ne 0 ]]; then SUDO="sudo"; fi
-if ! command -v vips > /dev/null; then
+# vips makes the camera-sized photos; the timing script also needs djpeg and /usr/bin/time.
+tools=()
+command -v vips > /dev/null || tools+=(libvips-tools)
+command -v djpeg > /dev/null || tools+=(libjpeg-turbo-progs)
+[[ -x /usr/bin/time ]] || tools+=(time)
+command -v python3 > /dev/null || tools+=(python3)
+if ((${#tools[@]})); then
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
-    libvips-tools > /dev/null
+    "${tools[@]}" > /dev/null
 fi
 
 mkdir -p "$cache/debs" "$cache/tree" "$corpus/photos" "$corpus/progressive"
