@@ -78,7 +78,7 @@ for set in photos progressive; do
   [[ -d $dir ]] || continue
   count=$(ls "$dir"/*.jpg | wc -l)
   ((count > 0)) || continue
-  megabytes=$(du -smL "$dir"/*.jpg | awk '{ s += $1 } END { print s }')
+  megabytes=$(du -cbL "$dir"/*.jpg | tail -n 1 | awk '{ print int($1 / 1048576 + 0.5) }')
   cat "$dir"/*.jpg > /dev/null  # warm caches
   : > "$work/f"; : > "$work/v"; : > "$work/d"
   for ((r = 0; r < runs; r++)); do
