@@ -12,10 +12,14 @@
 #include <cstdlib>
 #include <vector>
 
+#include "imaging/effect_math.h"
 #include "imaging/effects.h"
 
 namespace fotela {
 namespace {
+
+using effect_math::channelByte;
+using effect_math::floorDiv;
 
 inline long long square(long long v) {
   return v * v;
@@ -46,16 +50,6 @@ void forEachDistanceSum(const EllipseGeometry& g, int width, int height, Visit v
     if (above) visit(yAbove, sums);
     if (below) visit(yBelow, sums);
   }
-}
-
-inline std::uint8_t channelByte(long long value) {
-  return static_cast<std::uint8_t>(std::clamp<long long>(value, 0, 255));
-}
-
-inline long long floorDiv(long long numerator, long long denominator) {
-  long long q = numerator / denominator;
-  if (numerator % denominator != 0 && numerator < 0) --q;
-  return q;
 }
 
 // One twelfth of every channel value, as the double the blur adds.

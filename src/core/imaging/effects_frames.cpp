@@ -4,30 +4,20 @@
 #include <cmath>
 #include <vector>
 
+#include "imaging/effect_math.h"
 #include "imaging/effects.h"
 
 namespace fotela {
 namespace {
+
+using effect_math::channelByte;
+using effect_math::floorDiv;
 
 struct Rgb {
   int r = 0;
   int g = 0;
   int b = 0;
 };
-
-// A written channel is kept inside 0..255: colour pairs that are not hexadecimal give
-// negative channels, which no pixel can hold.
-inline std::uint8_t channelByte(long long value) {
-  return static_cast<std::uint8_t>(std::clamp<long long>(value, 0, 255));
-}
-
-// Floor of numerator / denominator for denominator > 0. Exact for every numerator the
-// frames produce, where the double quotient and the integer one agree.
-inline long long floorDiv(long long numerator, long long denominator) {
-  long long q = numerator / denominator;
-  if (numerator % denominator != 0 && numerator < 0) --q;
-  return q;
-}
 
 inline void put(Image& picture, int x, int y, const Rgb& c) {
   std::uint8_t* p = picture.row(y) + static_cast<std::size_t>(x) * 3;

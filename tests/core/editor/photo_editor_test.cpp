@@ -3,6 +3,8 @@
 #include "editor/photo_editor.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 #include <signal.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -326,13 +328,11 @@ TEST_F(EditorTest, FailedSaveLeavesThePhotoUntouched) {
   EXPECT_EQ(editor.photoPath, path) << "a failed save as keeps the old name";
   EXPECT_EQ(editor.changed, 1);
 
-  // A folder without write permission. Root writes anyway; then only the above applies.
-  std::filesystem::permissions(
-      dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-  const bool enforced = ::access(dir.path().c_str(), W_OK) != 0;
+  // A folder nobody may write to (root included, through the immutable flag).
+  std::optional<test::ReadOnlyFolder> readOnly(std::in_place, dir.path());
+  if (!readOnly->active()) GTEST_SKIP() << "cannot make a read-only folder here";
   const Result<void> saved = editor.save();
-  std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
-  if (!enforced) GTEST_SKIP() << "running as root: folder permissions are not enforced";
+  readOnly.reset();
   EXPECT_FALSE(saved);
   EXPECT_EQ(test::readFile(path), original);
   EXPECT_EQ(editor.changed, 1);
