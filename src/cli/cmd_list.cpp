@@ -40,7 +40,8 @@ int runList(const std::vector<std::string>& args) {
     for (const std::string* field :
          {&e.name, &e.type, &e.width, &e.height, &e.sizeText, &e.modified, &e.description}) {
       if (field != &e.name) out += '\t';
-      out += *field;
+      // A TAB inside a description would shift the columns: it shows as a blank.
+      for (char c : *field) out += c == '\t' ? ' ' : c;
     }
     out += '\n';
   }

@@ -40,6 +40,12 @@ check "rows in order with all seven fields" "$expected" "$actual"
 actual=$("$cli" list "$photos" | od -An -c | tr -s ' ' | grep -c '\\r' || true)
 check "lines end in LF alone" "0" "$actual"
 
+mkdir "$work/tabs"
+jpeg "$work/tabs/t.jpg" 8 8
+printf 't,one\ttwo\r\n' > "$work/tabs/titlen.txt"
+check "a TAB inside a description cannot shift the columns" "one two" \
+  "$("$cli" list "$work/tabs" | cut -f7-)"
+
 mkdir "$work/empty"
 check "an empty folder lists nothing" "" "$("$cli" list "$work/empty")"
 
