@@ -201,6 +201,7 @@ struct MissingCopyCase {
   const char* lastPageBegun;     // exists, incomplete
   const char* firstPageMissing;  // not written at all
 };
+void PrintTo(const MissingCopyCase& c, std::ostream* os) { *os << c.label; }
 
 class MissingCopy : public testing::TestWithParam<MissingCopyCase> {};
 
@@ -256,6 +257,7 @@ TEST(WriteAlbumPages, UnreadableCopyCountsAsMissing) {
 struct UnwritableCase {
   const char* blocked;  // a folder stands where this page would go
 };
+void PrintTo(const UnwritableCase& c, std::ostream* os) { *os << c.blocked; }
 
 class UnwritablePage : public testing::TestWithParam<UnwritableCase> {};
 
@@ -342,6 +344,7 @@ struct WrapCase {
   std::vector<int> thumbWidths;
   std::vector<int> breaksBefore;  // photo numbers preceded by "<BR><BR>"
 };
+void PrintTo(const WrapCase& c, std::ostream* os) { *os << c.label; }
 
 class ListPageWrap : public testing::TestWithParam<WrapCase> {};
 
