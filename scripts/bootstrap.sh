@@ -11,7 +11,6 @@ packages=(
   libcpp-httplib-dev
   fonts-noto-cjk xvfb xauth
   python3 chromium chromium-driver
-  desktop-base
 )
 
 missing=()
