@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <stdexcept>
 
+#include "common/text.h"
+
 namespace fotela {
 namespace {
 
@@ -58,12 +60,8 @@ Converter& fromCp932() {
 // byte counts as one byte standing for U+FFFD.
 std::size_t utf8Sequence(std::string_view text, char32_t& codePoint) {
   const auto b0 = static_cast<unsigned char>(text[0]);
-  std::size_t length = b0 < 0x80         ? 1
-                       : (b0 >> 5) == 6  ? 2
-                       : (b0 >> 4) == 14 ? 3
-                       : (b0 >> 3) == 30 ? 4
-                                         : 0;
-  if (length == 0 || length > text.size()) {
+  const std::size_t length = utf8SequenceLength(b0);
+  if ((length == 1 && b0 >= 0x80) || length > text.size()) {
     codePoint = 0xFFFD;
     return 1;
   }

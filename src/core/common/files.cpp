@@ -155,6 +155,38 @@ int DeleteAllFiles(const std::string& folder) {
   return 0;
 }
 
+ReadOnlyFile::~ReadOnlyFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool ReadOnlyFile::open(const std::string& path) {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  size_ = 0;
+  if (fd_ < 0) return false;
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd_);
+    fd_ = -1;
+    return false;
+  }
+  size_ = static_cast<std::uint64_t>(st.st_size);
+  return true;
+}
+
+std::size_t ReadOnlyFile::readAt(void* buffer, std::size_t length, std::uint64_t offset) const {
+  if (fd_ < 0) return 0;
+  auto* out = static_cast<unsigned char*>(buffer);
+  std::size_t got = 0;
+  while (got < length) {
+    const ssize_t n = ::pread(fd_, out + got, length - got, static_cast<off_t>(offset + got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  return got;
+}
+
 bool isFolder(const std::string& path) {
   std::error_code ec;
   return !path.empty() && fs::is_directory(path, ec);

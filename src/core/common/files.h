@@ -39,6 +39,27 @@ int CopyAllFiles(const std::string& source, const std::string& target);
 // Deletes every ordinary file of `folder`. 0 = all deleted, 1 = failure.
 int DeleteAllFiles(const std::string& folder);
 
+// A regular file opened for reading at given offsets. Opening never blocks (a pipe that
+// happens to carry a photo's name is refused, not waited on).
+class ReadOnlyFile {
+ public:
+  ReadOnlyFile() = default;
+  ~ReadOnlyFile();
+  ReadOnlyFile(const ReadOnlyFile&) = delete;
+  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+  // False when the path cannot be opened or names no regular file.
+  bool open(const std::string& path);
+  std::uint64_t size() const { return size_; }
+  // Reads up to `length` bytes at `offset`; fewer only at the end of the file or on an
+  // error.
+  std::size_t readAt(void* buffer, std::size_t length, std::uint64_t offset) const;
+
+ private:
+  int fd_ = -1;
+  std::uint64_t size_ = 0;
+};
+
 bool isFolder(const std::string& path);
 bool isFile(const std::string& path);
 

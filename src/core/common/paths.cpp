@@ -58,6 +58,15 @@ void SplitPath(std::string_view path, std::string& drive, std::string& folder, s
   name.assign(path.substr(last + 1));
 }
 
+std::string normalFolderPath(std::string_view folder) {
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::absolute(std::filesystem::path(folder), ec);
+  if (ec) p = std::filesystem::path(folder);
+  std::string s = p.lexically_normal().string();
+  while (s.size() > 1 && s.back() == kSeparator) s.pop_back();
+  return s;
+}
+
 std::string folderPrefix(std::string_view folder) {
   std::string prefix(folder);
   if (prefix.empty() || prefix.back() != kSeparator) prefix += kSeparator;

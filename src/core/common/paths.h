@@ -18,6 +18,10 @@ void SplitFolderAndName(std::string_view path, std::string& folder, std::string&
 // Drive (always empty on this platform), folder before the last separator, name after it.
 void SplitPath(std::string_view path, std::string& drive, std::string& folder, std::string& name);
 
+// A folder as the program keeps it: absolute, "." and ".." resolved, no trailing
+// separator ("/" stays "/").
+std::string normalFolderPath(std::string_view folder);
+
 // The folder followed by exactly one separator ("/" stays "/").
 std::string folderPrefix(std::string_view folder);
 

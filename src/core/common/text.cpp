@@ -84,6 +84,14 @@ std::string ColorToHex(std::int32_t colour) {
   return byteHex(c & 0xFF) + byteHex((c >> 8) & 0xFF) + byteHex((c >> 16) & 0xFF);
 }
 
+std::size_t utf8SequenceLength(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if ((lead >> 5) == 6) return 2;
+  if ((lead >> 4) == 14) return 3;
+  if ((lead >> 3) == 30) return 4;
+  return 1;
+}
+
 std::string asciiUpper(std::string_view text) {
   std::string out(text);
   for (char& c : out)

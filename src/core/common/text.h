@@ -2,6 +2,7 @@
 // Text helpers. Positions are 1-based byte positions in UTF-8 text (the same as
 // character positions for the ASCII separators callers search for); -1 = not found.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,6 +27,10 @@ std::string ReplaceAll(std::string_view text, std::string_view search,
 int HexToNumber(std::string_view text);
 // Colour packed R + G*256 + B*65536 -> "RRGGBB" (upper-case hex).
 std::string ColorToHex(std::int32_t colour);
+
+// Byte length of the UTF-8 sequence that starts with `lead` (1 for a byte that cannot
+// start one).
+std::size_t utf8SequenceLength(unsigned char lead);
 
 // ASCII-only case folding, as the file system lookups use it.
 std::string asciiUpper(std::string_view text);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "imaging/image.h"
+#include "program/user_dialogs.h"
 #include "settings/album_settings.h"
 
 namespace fotela {
@@ -52,9 +53,8 @@ struct EffectDialogAnswer {
   bool allPhotos = false;  // Check1: every photo of the list, each saved
 };
 
-// The message of the ellipse width check, and the caption of every refusal.
+// The message of the ellipse width check (shown with kErrorCaption).
 inline constexpr const char* kHalfWidthMessage =
     "幅は写真の大きさの半分以内の長さを指定してください";
-inline constexpr const char* kErrorCaption = "エラー";
 
 }  // namespace fotela

@@ -9,6 +9,8 @@ namespace fotela {
 
 // Caption of every message box that names none of its own.
 inline constexpr const char* kProgramTitle = "フォテラ";
+// Caption of the messages that report a refusal or a failure.
+inline constexpr const char* kErrorCaption = "エラー";
 
 enum class DialogIcon { None, Information, Warning, Critical, Question };
 enum class DialogButtons { Ok, OkCancel, YesNo };

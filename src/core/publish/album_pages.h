@@ -9,17 +9,16 @@
 
 #include "common/error.h"
 #include "photos/photo_entry.h"
+#include "program/user_dialogs.h"
 #include "settings/album_settings.h"
 
 namespace fotela {
 
 struct ProgramState;
-class UserDialogs;
 
 // Shown when a reduced copy is missing or unreadable: the copies must be made first.
 inline constexpr const char* kMissingCopyMessage =
     "縮小画像が正常に作成されていない可能性があります。\r縮小画像の作成を先に行ってください。";
-inline constexpr const char* kErrorCaption = "エラー";
 
 struct PageFailure {
   bool missingCopy = false;  // a reduced copy could not be found or read
