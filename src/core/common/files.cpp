@@ -125,14 +125,28 @@ std::vector<std::string> listFolder(const std::string& folder, EntryKind kind) {
   return names;
 }
 
+FileNameIndex::FileNameIndex(const std::vector<std::string>& names) {
+  exact_.reserve(names.size());
+  folded_.reserve(names.size());
+  for (const std::string& n : names) {
+    exact_.insert(n);
+    folded_.try_emplace(asciiUpper(n), n);
+  }
+}
+
+std::optional<std::string> FileNameIndex::find(std::string_view name) const {
+  if (exact_.contains(name)) return std::string(name);
+  auto it = folded_.find(asciiUpper(name));
+  if (it == folded_.end()) return std::nullopt;
+  return std::string(it->second);
+}
+
 std::optional<std::string> findFileIgnoringCase(const std::string& folder, std::string_view name) {
   if (name.empty() || name.front() == '.' || name.find('/') != std::string_view::npos)
     return std::nullopt;
-  const std::string exact = folderPrefix(folder) + std::string(name);
-  if (isFile(exact)) return std::string(name);
-  for (const std::string& candidate : listFolder(folder, EntryKind::File))
-    if (equalsIgnoreAsciiCase(candidate, name)) return candidate;
-  return std::nullopt;
+  if (isFile(folderPrefix(folder) + std::string(name))) return std::string(name);
+  const std::vector<std::string> files = listFolder(folder, EntryKind::File);
+  return FileNameIndex(files).find(name);
 }
 
 int CopyAllFiles(const std::string& source, const std::string& target) {

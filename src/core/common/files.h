@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "common/error.h"
@@ -28,6 +30,19 @@ enum class EntryKind { File, Folder };
 // leading ".") are never listed. A folder that cannot be read gives an empty list.
 std::vector<std::string> listFolder(const std::string& folder, EntryKind kind);
 bool directoryOrderLess(std::string_view a, std::string_view b);
+
+// Looks names up the way the file lookups of the program do: the exact name wins, else the
+// first name of the list (directory order) that equals it with ASCII letters folded.
+// The listed names must outlive the index.
+class FileNameIndex {
+ public:
+  explicit FileNameIndex(const std::vector<std::string>& names);
+  std::optional<std::string> find(std::string_view name) const;
+
+ private:
+  std::unordered_set<std::string_view> exact_;
+  std::unordered_map<std::string, std::string_view> folded_;
+};
 
 // The stored name of the file in `folder` whose name equals `name` with ASCII letters
 // folded; the exact name wins when several match. nullopt when none.

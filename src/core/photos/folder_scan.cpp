@@ -5,13 +5,12 @@
 #include <cmath>
 #include <ctime>
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
 
 #include "common/files.h"
 #include "common/paths.h"
 #include "common/text.h"
 #include "photos/image_size.h"
+#include "program/program_state.h"
 
 namespace fotela {
 namespace {
@@ -55,33 +54,16 @@ class Scanner {
     scan.order = TitleGet(folder);
     std::vector<std::string> files = listFolder(folder, EntryKind::File);
 
-    // Case-insensitive lookup over the listing: the exact name wins, else the first in
-    // directory order.
-    std::unordered_set<std::string_view> exact(files.begin(), files.end());
-    std::unordered_map<std::string, std::string> byFolded;
-    byFolded.reserve(files.size());
-    for (const std::string& f : files) byFolded.try_emplace(asciiUpper(f), f);
-
-    // The order table's lookups (first entry whose name matches ignoring ASCII case) as a
-    // hash index: a folder of thousands of photos would otherwise cost entries x files.
-    descriptions_.reserve(scan.order.entries.size());
-    for (const OrderEntry& entry : scan.order.entries)
-      descriptions_.try_emplace(asciiUpper(entry.name), entry.description);
+    const FileNameIndex index(files);
 
     // Ordered pass: the photos the order file names, in its order.
-    for (const OrderEntry& entry : scan.order.entries) {
+    for (const OrderEntry& entry : scan.order.entries()) {
       if (!tick()) return std::nullopt;
-      std::string wanted = entry.name + ".jpg";
-      std::string stored;
-      if (exact.contains(wanted)) {
-        stored = wanted;
-      } else if (auto it = byFolded.find(asciiUpper(wanted)); it != byFolded.end()) {
-        stored = it->second;
-      }
-      if (stored.empty()) continue;  // a missing photo is skipped without a message
-      NameParts parts = splitName(stored);
+      const std::optional<std::string> stored = index.find(entry.name + ".jpg");
+      if (!stored) continue;  // a missing photo is skipped without a message
+      NameParts parts = splitName(*stored);
       if (!equalsIgnoreAsciiCase(parts.type, "jpg") || parts.moreDots) continue;
-      scan.rows.push_back(row(stored, parts));
+      scan.rows.push_back(row(*stored, parts, scan.order));
     }
 
     // Directory pass: every other photo, in directory order.
@@ -91,8 +73,8 @@ class Scanner {
       // "a.jpg.bak" would become the row of a file "a.jpg" that is not there: a photo's
       // name holds exactly one ".".
       if (!equalsIgnoreAsciiCase(parts.type, "jpg") || parts.moreDots) continue;
-      if (descriptions_.contains(asciiUpper(parts.name))) continue;  // listed by the order file
-      scan.rows.push_back(row(f, parts));
+      if (scan.order.isTitle(parts.name)) continue;  // listed by the order file
+      scan.rows.push_back(row(f, parts, scan.order));
     }
     if (progress_) progress_(seen_);
     return scan;
@@ -107,7 +89,7 @@ class Scanner {
     return true;
   }
 
-  PhotoEntry row(const std::string& stored, const NameParts& parts) {
+  PhotoEntry row(const std::string& stored, const NameParts& parts, const OrderTable& order) {
     std::string path = prefix_ + stored;
     PhotoEntry e;
     e.name = parts.name;
@@ -119,8 +101,7 @@ class Scanner {
     e.height = std::to_string(size.height);
     e.sizeText = sizeText(statOk ? static_cast<std::uint64_t>(st.st_size) : 0);
     e.modified = statOk ? timeText(st.st_mtime) : std::string();
-    auto it = descriptions_.find(asciiUpper(parts.name));
-    e.description = it != descriptions_.end() ? it->second : parts.name;
+    e.description = order.TitleName(parts.name);
     return e;
   }
 
@@ -128,7 +109,6 @@ class Scanner {
   std::stop_token stop_;
   const ScanProgress& progress_;
   std::size_t seen_ = 0;
-  std::unordered_map<std::string, std::string> descriptions_;  // folded name -> description
 };
 
 }  // namespace
@@ -163,6 +143,26 @@ std::optional<FolderScan> scanFolder(const std::string& folder, std::stop_token 
                                      const ScanProgress& progress) {
   Scanner scanner(folder, stop, progress);
   return scanner.run(folder);
+}
+
+bool openPhotoFolder(ProgramState& state, const std::string& folder, std::stop_token stop,
+                     const ScanProgress& progress) {
+  AlbumSettings& s = state.settings;
+  s.PhotoFolder = folder;
+  if (s.TitleFromFolder == 1) {
+    std::string parent;
+    SplitFolderAndName(folder, parent, s.AlbumTitle);
+  }
+  state.photos.clear();
+  std::optional<FolderScan> scan = scanFolder(folder, stop, progress);
+  state.OrderChanged = 0;
+  if (!scan) {
+    state.order = {};
+    return false;
+  }
+  state.photos = std::move(scan->rows);
+  state.order = std::move(scan->order);
+  return true;
 }
 
 }  // namespace fotela

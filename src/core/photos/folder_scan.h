@@ -33,4 +33,12 @@ using ScanProgress = std::function<void(std::size_t filesSeen)>;
 std::optional<FolderScan> scanFolder(const std::string& folder, std::stop_token stop = {},
                                      const ScanProgress& progress = {});
 
+struct ProgramState;
+
+// A folder change: `folder` becomes PhotoFolder (and, while TitleFromFolder is 1, its
+// last component the album title), its photo list and order entries replace the old ones,
+// and no change is pending. False, with an empty list, when stopped.
+bool openPhotoFolder(ProgramState& state, const std::string& folder, std::stop_token stop = {},
+                     const ScanProgress& progress = {});
+
 }  // namespace fotela

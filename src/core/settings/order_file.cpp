@@ -8,16 +8,23 @@
 
 namespace fotela {
 
+void OrderTable::add(std::string name, std::string description) {
+  firstByFoldedName_.try_emplace(asciiUpper(name), entries_.size());
+  entries_.push_back({std::move(name), std::move(description)});
+}
+
+const OrderEntry* OrderTable::find(std::string_view name) const {
+  auto it = firstByFoldedName_.find(asciiUpper(name));
+  return it == firstByFoldedName_.end() ? nullptr : &entries_[it->second];
+}
+
 std::string OrderTable::TitleName(std::string_view name) const {
-  for (const OrderEntry& e : entries)
-    if (equalsIgnoreAsciiCase(e.name, name)) return e.description;
-  return std::string(name);
+  const OrderEntry* e = find(name);
+  return e ? e->description : std::string(name);
 }
 
 std::int16_t OrderTable::isTitle(std::string_view name) const {
-  for (const OrderEntry& e : entries)
-    if (equalsIgnoreAsciiCase(e.name, name)) return 1;
-  return 0;
+  return find(name) ? 1 : 0;
 }
 
 OrderTable TitleGet(const std::string& folder) {
@@ -31,10 +38,10 @@ OrderTable TitleGet(const std::string& folder) {
     if (line.empty()) continue;
     const std::size_t comma = line.find(',');
     if (comma == std::string::npos) {
-      table.entries.push_back({line, ""});
+      table.add(line, "");
     } else {
       // Everything after the first comma is the description, commas included.
-      table.entries.push_back({line.substr(0, comma), line.substr(comma + 1)});
+      table.add(line.substr(0, comma), line.substr(comma + 1));
     }
   }
   return table;

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "common/error.h"
@@ -22,13 +23,22 @@ struct OrderEntry {
 
 class OrderTable {
  public:
-  std::vector<OrderEntry> entries;
+  void add(std::string name, std::string description);
+  const std::vector<OrderEntry>& entries() const { return entries_; }
 
   // The description of the first entry whose name equals `name` ignoring ASCII case;
   // `name` itself when none does.
   std::string TitleName(std::string_view name) const;
   // 1 when an entry's name equals `name` ignoring ASCII case, else 0.
   std::int16_t isTitle(std::string_view name) const;
+
+ private:
+  const OrderEntry* find(std::string_view name) const;
+
+  std::vector<OrderEntry> entries_;
+  // Folded name -> index of its first entry: a folder of thousands of photos looks every
+  // one of them up.
+  std::unordered_map<std::string, std::size_t> firstByFoldedName_;
 };
 
 // Reads the order file of `folder` (found ignoring case). No file gives an empty table.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/support/test_files.h"
+#include "program/program_state.h"
 
 namespace fotela {
 namespace {
@@ -77,7 +78,7 @@ TEST(FolderScanTest, OrderFileFirstThenTheRestInDirectoryOrder) {
   EXPECT_EQ(s.rows[0].description, "sea");
   EXPECT_EQ(s.rows[1].description, "");
   EXPECT_EQ(s.rows[2].description, "A2");
-  EXPECT_EQ(s.order.entries.size(), 3u);
+  EXPECT_EQ(s.order.entries().size(), 3u);
 }
 
 TEST(FolderScanTest, WhichFilesArePhotos) {
@@ -171,6 +172,41 @@ TEST(FolderScanTest, ReportsProgressAndStops) {
   });
   EXPECT_FALSE(s.has_value());
   EXPECT_EQ(calls, 1u);
+}
+
+}  // namespace
+}  // namespace fotela
+
+namespace fotela {
+namespace {
+
+TEST(OpenPhotoFolderTest, AFolderChangeReplacesListTitleAndPendingChanges) {
+  test::TempDir dir;
+  std::filesystem::create_directory(dir.file("旅行"));
+  const std::string folder = dir.file("旅行");
+  test::writeJpeg(folder + "/a.jpg", 8, 8);
+  test::writeFile(folder + "/titlen.txt", "a,\x8A\x43\r\n");  // 海
+  ProgramState state;
+  state.settings.TitleFromFolder = 1;
+  state.photos.resize(3);  // the old folder's rows
+  state.OrderChanged = 1;
+  ASSERT_TRUE(openPhotoFolder(state, folder));
+  EXPECT_EQ(state.settings.PhotoFolder, folder);
+  EXPECT_EQ(state.settings.AlbumTitle, "旅行");
+  ASSERT_EQ(state.photos.size(), 1u);
+  EXPECT_EQ(state.photos[0].description, "海");
+  EXPECT_EQ(state.order.TitleName("A"), "海");
+  EXPECT_EQ(state.OrderChanged, 0);
+
+  // A typed title stays; a stopped scan leaves no half-built list.
+  state.settings.TitleFromFolder = 0;
+  state.settings.AlbumTitle = "typed";
+  std::stop_source stop;
+  stop.request_stop();
+  for (int i = 0; i < 40; ++i) test::writeJpeg(folder + "/p" + std::to_string(i) + ".jpg", 8, 8);
+  EXPECT_FALSE(openPhotoFolder(state, folder, stop.get_token()));
+  EXPECT_EQ(state.settings.AlbumTitle, "typed");
+  EXPECT_TRUE(state.photos.empty());
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ PhotoEntry row(std::string name, std::string description) {
 TEST(OrderFileTest, NoFileGivesAnEmptyTableAndNamesAsDescriptions) {
   TempDir dir;
   OrderTable t = TitleGet(dir.path());
-  EXPECT_TRUE(t.entries.empty());
+  EXPECT_TRUE(t.entries().empty());
   EXPECT_EQ(t.TitleName("IMG_0001"), "IMG_0001");
   EXPECT_EQ(t.isTitle("IMG_0001"), 0);
 }
@@ -41,8 +41,8 @@ TEST(OrderFileTest, LinesSplitAtTheFirstCommaOnly) {
             "a,one, two, three\r\n"
             "nocomma\r\n");
   OrderTable t = TitleGet(dir.path());
-  ASSERT_EQ(t.entries.size(), 3u);
-  EXPECT_EQ(t.entries[0].name, "c");
+  ASSERT_EQ(t.entries().size(), 3u);
+  EXPECT_EQ(t.entries()[0].name, "c");
   EXPECT_EQ(t.TitleName("c"), "海の写真");
   EXPECT_EQ(t.TitleName("a"), "one, two, three");
   EXPECT_EQ(t.TitleName("nocomma"), "");
@@ -62,7 +62,7 @@ TEST(OrderFileTest, EmptyLinesInTheMiddleAreSkippedNotAnEnd) {
   TempDir dir;
   writeFile(dir.file("titlen.txt"), "a,A\r\n\r\nb,B\r\n\r\n");
   OrderTable t = TitleGet(dir.path());
-  ASSERT_EQ(t.entries.size(), 2u);
+  ASSERT_EQ(t.entries().size(), 2u);
   EXPECT_EQ(t.TitleName("b"), "B");
   EXPECT_EQ(t.isTitle("b"), 1);
 }
@@ -94,8 +94,8 @@ TEST(OrderFileTest, ManyThousandEntriesSurviveAReload) {
   std::int16_t changed = 1;
   ASSERT_TRUE(TitlePut(dir.path(), rows, changed));
   OrderTable t = TitleGet(dir.path());
-  ASSERT_EQ(t.entries.size(), 3000u);
-  EXPECT_EQ(t.entries[2999].name, "p2999");
+  ASSERT_EQ(t.entries().size(), 3000u);
+  EXPECT_EQ(t.entries()[2999].name, "p2999");
   EXPECT_EQ(t.TitleName("p2500"), "d2500");
 }
 
