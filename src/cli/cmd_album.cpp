@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/arguments.h"
 #include "cli/command.h"
 #include "cli/progress_bar.h"
 #include "cli/terminal_dialogs.h"
@@ -23,117 +24,53 @@ namespace {
 
 int runAlbum(const std::vector<std::string>& args);
 
-const CommandRegistration registration{Command{
+const Command kAlbum{
     "album",
     "album DIR [--settings FILE] [--pages-only | --copies-only] [--yes | --no | --update]",
     "DIR の写真から縮小画像とアルバムのページを作成します（--pages-only はページのみ、"
     "--copies-only は縮小画像のみ）",
     runAlbum,
-}};
-
-const Command& albumCommand() {
-  for (const Command& c : commands())
-    if (c.name == "album") return c;
-  return commands().front();
-}
+};
+const CommandRegistration registration(kAlbum);
 
 struct AlbumOptions {
-  std::string folder;
-  std::string settingsFile;  // "" = the default settings file
+  FolderArguments args;
   bool copiesOnly = false;
   bool pagesOnly = false;
-  std::optional<bool> answer;  // --yes / --no
   bool update = false;
 };
 
 // nullopt after a usage error has been printed.
 std::optional<AlbumOptions> parseOptions(const std::vector<std::string>& args, int& exitCode) {
-  AlbumOptions o;
-  const Command& command = albumCommand();
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--copies-only") {
-      o.copiesOnly = true;
-    } else if (a == "--pages-only") {
-      o.pagesOnly = true;
-    } else if (a == "--settings") {
-      if (i + 1 >= args.size()) {
-        exitCode = usageError(command, "--settings にはファイル名が必要です");
-        return std::nullopt;
-      }
-      o.settingsFile = args[++i];
-    } else if (a == "--yes" || a == "--no") {
-      if (o.answer && *o.answer != (a == "--yes")) {
-        exitCode = usageError(command, "--yes と --no は同時に指定できません");
-        return std::nullopt;
-      }
-      o.answer = (a == "--yes");
-    } else if (a == "--update") {
-      o.update = true;
-    } else if (a.starts_with("--")) {
-      exitCode = usageError(command, "不明なオプションです: " + a);
-      return std::nullopt;
-    } else if (o.folder.empty()) {
-      o.folder = a;
-    } else {
-      exitCode = usageError(command, "フォルダは一つだけ指定してください: " + a);
-      return std::nullopt;
-    }
-  }
-  if (o.folder.empty()) {
-    exitCode = usageError(command, "フォルダを指定してください");
-    return std::nullopt;
-  }
+  std::optional<FolderArguments> parsed = parseFolderArguments(
+      kAlbum, args, {{"--copies-only", "--pages-only", "--update"}, {}, true}, exitCode);
+  if (!parsed) return std::nullopt;
+  AlbumOptions o{std::move(*parsed)};
+  o.copiesOnly = o.args.has("--copies-only");
+  o.pagesOnly = o.args.has("--pages-only");
+  o.update = o.args.has("--update");
   if (o.copiesOnly && o.pagesOnly) {
-    exitCode = usageError(command, "--pages-only と --copies-only は同時に指定できません");
+    exitCode = usageError(kAlbum, "--pages-only と --copies-only は同時に指定できません");
     return std::nullopt;
   }
   if (o.pagesOnly && o.update) {
-    exitCode = usageError(command, "--update は縮小画像を作成するときに指定します");
-    return std::nullopt;
-  }
-  if (!o.settingsFile.empty() && !isFile(o.settingsFile)) {
-    exitCode = usageError(command, "設定ファイルがありません: " + o.settingsFile);
+    exitCode = usageError(kAlbum, "--update は縮小画像を作成するときに指定します");
     return std::nullopt;
   }
   return o;
 }
 
-// An absolute folder path without a trailing separator ("/" stays "/").
-std::string normalFolder(const std::string& folder) {
-  std::error_code ec;
-  std::filesystem::path p = std::filesystem::absolute(folder, ec);
-  if (ec) p = folder;
-  std::string s = p.lexically_normal().string();
-  while (s.size() > 1 && s.back() == kSeparator) s.pop_back();
-  return s;
-}
-
-// Settings from the file, then the folder of the command line in place of the file's one.
-// The command never writes the settings file.
-void loadSettingsFor(ProgramState& state, const AlbumOptions& o, UserDialogs& dialogs) {
-  ReadSettings(state.settings, o.settingsFile, dialogs);
-  state.settings.PhotoFolder = normalFolder(o.folder);
-  if (state.settings.TitleFromFolder == 1) {
-    std::string parent, name;
-    SplitFolderAndName(state.settings.PhotoFolder, parent, name);
-    state.settings.AlbumTitle = name;
-  }
-}
-
-// Scans the photo folder into state.photos; false (after a message) when it is no folder.
-bool scanPhotos(ProgramState& state, TerminalDialogs& dialogs) {
-  const std::string& folder = state.settings.PhotoFolder;
+// Settings from the file (never written back), then the folder of the command line in
+// place of the file's one, scanned into the photo list. False (after a message) when it
+// is no folder.
+bool openFolder(ProgramState& state, const AlbumOptions& o, UserDialogs& dialogs) {
+  ReadSettings(state.settings, o.args.settingsFile, dialogs);
+  const std::string folder = normalFolderPath(o.args.folder);
   if (!isFolder(folder)) {
     dialogs.message("フォルダが見つかりません: " + folder, kProgramTitle, DialogIcon::Critical);
     return false;
   }
-  std::optional<FolderScan> scan = scanFolder(folder);
-  if (!scan) return false;
-  state.photos = std::move(scan->rows);
-  state.order = std::move(scan->order);
-  state.OrderChanged = 0;
-  return true;
+  return openPhotoFolder(state, folder);
 }
 
 // The thumbnail maker with a progress bar; --update makes only the copies that are missing
@@ -190,13 +127,12 @@ int runAlbum(const std::vector<std::string>& args) {
   std::optional<AlbumOptions> o = parseOptions(args, exitCode);
   if (!o) return exitCode;
 
-  TerminalDialogs dialogs(o->answer, /*nonInteractive=*/true);
+  TerminalDialogs dialogs(o->args.answer, /*nonInteractive=*/true);
   ProgramState state;
-  loadSettingsFor(state, *o, dialogs);
   // As at start-up: the marker file in the current directory splits the view page's script.
   std::error_code ec;
   state.SplitViewScript = probeMarkerFile(std::filesystem::current_path(ec).string());
-  if (!scanPhotos(state, dialogs)) return kExitFailed;
+  if (!openFolder(state, *o, dialogs)) return kExitFailed;
   if (o->copiesOnly) return runCopies(state, dialogs, *o);
   return runPages(state, dialogs, *o);
 }

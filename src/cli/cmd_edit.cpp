@@ -14,6 +14,7 @@
 #include "cli/progress_bar.h"
 #include "cli/terminal_dialogs.h"
 #include "common/files.h"
+#include "common/paths.h"
 #include "common/text.h"
 #include "editor/photo_editor.h"
 #include "imaging/codec.h"
@@ -25,20 +26,15 @@ namespace {
 
 int runEdit(const std::vector<std::string>& args);
 
-const CommandRegistration registration{Command{
+const Command kEdit{
     "edit",
     "edit IN OUT OPERATION... | edit --all DIR OPERATION...",
     "写真を加工します（--rotate 90|180|270, --scale PCT, --frame W:RRGGBB, --blur-frame "
     "W:RRGGBB, --ellipse-blur W:RRGGBB, --focus-blur W, --composite FILE:RRGGBB）。"
     "--all はフォルダ内の全ての写真を加工して上書きします",
     runEdit,
-}};
-
-const Command& self() {
-  for (const Command& c : commands())
-    if (c.name == "edit") return c;
-  std::abort();
-}
+};
+const CommandRegistration registration(kEdit);
 
 // One operation of the command line, as the dialog would have received it.
 struct Operation {
@@ -75,11 +71,11 @@ std::optional<std::vector<Operation>> parseOperations(const std::vector<std::str
     for (const OperationKind& k : kOperations)
       if (args[i] == k.name) kind = &k;
     if (!kind) {
-      exitCode = usageError(self(), "不明な操作です: " + args[i]);
+      exitCode = usageError(kEdit, "不明な操作です: " + args[i]);
       return std::nullopt;
     }
     if (i + 1 >= args.size()) {
-      exitCode = usageError(self(), std::string(kind->name) + " の値がありません");
+      exitCode = usageError(kEdit, std::string(kind->name) + " の値がありません");
       return std::nullopt;
     }
     const std::string& value = args[++i];
@@ -88,9 +84,9 @@ std::optional<std::vector<Operation>> parseOperations(const std::vector<std::str
       const std::size_t colon = kind->split == Split::AtFirst ? value.find(':') : value.rfind(':');
       if (colon == std::string::npos) {
         exitCode = usageError(
-            self(), std::string(kind->name) + " の値は " +
-                        (kind->command == EffectCommand::Composite ? "FILE:RRGGBB" : "W:RRGGBB") +
-                        " の形で指定してください: " + value);
+            kEdit, std::string(kind->name) + " の値は " +
+                       (kind->command == EffectCommand::Composite ? "FILE:RRGGBB" : "W:RRGGBB") +
+                       " の形で指定してください: " + value);
         return std::nullopt;
       }
       op.text1 = value.substr(0, colon);
@@ -98,7 +94,7 @@ std::optional<std::vector<Operation>> parseOperations(const std::vector<std::str
     }
     if (kind->command == EffectCommand::Rotate && value != "90" && value != "180" &&
         value != "270") {
-      exitCode = usageError(self(), "--rotate の値は 90, 180, 270 のいずれかです: " + value);
+      exitCode = usageError(kEdit, "--rotate の値は 90, 180, 270 のいずれかです: " + value);
       return std::nullopt;
     }
     ops.push_back(std::move(op));
@@ -145,7 +141,7 @@ bool applyAll(PhotoEditor& editor, const std::vector<Operation>& ops,
 int editOne(const std::string& in, const std::string& out, const std::vector<Operation>& ops) {
   const std::optional<OutputKind> kind = outputKind(out);
   if (!kind)
-    return usageError(self(), "OUT の拡張子は .jpg, .jpeg, .bmp のいずれかにしてください: " + out);
+    return usageError(kEdit, "OUT の拡張子は .jpg, .jpeg, .bmp のいずれかにしてください: " + out);
   ProgramState state;
   TerminalDialogs dialogs(std::nullopt, false);
   PhotoEditor editor(state, dialogs);
@@ -169,19 +165,15 @@ extern "C" void onInterrupt(int) {
 }
 
 int editAll(const std::string& folderText, const std::vector<Operation>& ops) {
-  if (ops.empty()) return usageError(self(), "--all には操作を1つ以上指定してください");
-  std::string folder = folderText;
-  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  if (ops.empty()) return usageError(kEdit, "--all には操作を1つ以上指定してください");
+  const std::string folder = normalFolderPath(folderText);
   ProgramState state;
   TerminalDialogs dialogs(std::nullopt, false);
   if (!isFolder(folder)) {
     dialogs.message("フォルダが見つかりません: " + folder, kProgramTitle, DialogIcon::Warning);
     return kExitFailed;
   }
-  std::optional<FolderScan> scan = scanFolder(folder);
-  if (!scan) return kExitFailed;
-  state.photos = std::move(scan->rows);
-  state.settings.PhotoFolder = folder;
+  if (!openPhotoFolder(state, folder)) return kExitFailed;
   if (state.photos.empty()) {
     std::cerr << "写真がありません: " << folder << "\n";
     return kExitOk;
@@ -240,12 +232,12 @@ int editAll(const std::string& folderText, const std::vector<Operation>& ops) {
 int runEdit(const std::vector<std::string>& args) {
   int exitCode = kExitUsage;
   if (!args.empty() && args[0] == "--all") {
-    if (args.size() < 2) return usageError(self(), "DIR がありません");
+    if (args.size() < 2) return usageError(kEdit, "DIR がありません");
     const auto ops = parseOperations(args, 2, exitCode);
     return ops ? editAll(args[1], *ops) : exitCode;
   }
   if (args.size() < 2 || args[0].starts_with("--") || args[1].starts_with("--"))
-    return usageError(self());
+    return usageError(kEdit);
   const auto ops = parseOperations(args, 2, exitCode);
   return ops ? editOne(args[0], args[1], *ops) : exitCode;
 }

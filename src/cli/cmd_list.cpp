@@ -16,18 +16,16 @@ namespace {
 
 int runList(const std::vector<std::string>& args);
 
-const CommandRegistration registration{Command{
+const Command kList{
     "list",
     "list DIR",
     "DIR の写真の一覧（名前、種類、幅、高さ、サイズ、更新日時、説明文）をタブ区切りで表示します",
     runList,
-}};
+};
+const CommandRegistration registration(kList);
 
 int runList(const std::vector<std::string>& args) {
-  const Command* self = nullptr;
-  for (const Command& c : commands())
-    if (c.name == "list") self = &c;
-  if (args.size() != 1 || args[0].starts_with("--")) return usageError(*self);
+  if (args.size() != 1 || args[0].starts_with("--")) return usageError(kList);
   const std::string& folder = args[0];
   if (!isFolder(folder)) {
     std::cerr << "[フォテラ] フォルダが見つかりません: " << folder << "\n";

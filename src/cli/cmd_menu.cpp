@@ -1,10 +1,10 @@
 // fotela-cli menu DIR: the menu page "index.html" that links the albums of DIR's
 // sub-folders.
 
-#include <filesystem>
 #include <iostream>
 #include <optional>
 
+#include "cli/arguments.h"
 #include "cli/command.h"
 #include "cli/terminal_dialogs.h"
 #include "common/files.h"
@@ -25,40 +25,16 @@ const Command kMenu{
 const CommandRegistration registration(kMenu);
 
 int runMenu(const std::vector<std::string>& args) {
-  std::string folder;
-  std::string settingsFile;
-  std::optional<bool> answer;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--settings") {
-      if (i + 1 >= args.size()) return usageError(kMenu, "--settings にはファイル名が必要です");
-      settingsFile = args[++i];
-    } else if (a == "--yes" || a == "--no") {
-      if (answer && *answer != (a == "--yes")) {
-        return usageError(kMenu, "--yes と --no は同時に指定できません");
-      }
-      answer = (a == "--yes");
-    } else if (a.starts_with("--")) {
-      return usageError(kMenu, "不明なオプションです: " + a);
-    } else if (folder.empty()) {
-      folder = a;
-    } else {
-      return usageError(kMenu, "フォルダは一つだけ指定してください: " + a);
-    }
-  }
-  if (folder.empty()) return usageError(kMenu, "フォルダを指定してください");
-  if (!settingsFile.empty() && !isFile(settingsFile)) {
-    return usageError(kMenu, "設定ファイルがありません: " + settingsFile);
-  }
+  int exitCode = kExitUsage;
+  std::optional<FolderArguments> a = parseFolderArguments(kMenu, args, {{}, {}, true}, exitCode);
+  if (!a) return exitCode;
 
   // Without a flag the overwrite question is asked on a terminal and answered No elsewhere,
   // so a script never replaces a hand-made index.html by accident.
-  TerminalDialogs dialogs(answer, /*nonInteractive=*/false);
+  TerminalDialogs dialogs(a->answer, /*nonInteractive=*/false);
   ProgramState state;
-  ReadSettings(state.settings, settingsFile, dialogs);
-  std::error_code ec;
-  std::string path = std::filesystem::absolute(folder, ec).lexically_normal().string();
-  while (path.size() > 1 && path.back() == kSeparator) path.pop_back();
+  ReadSettings(state.settings, a->settingsFile, dialogs);
+  const std::string path = normalFolderPath(a->folder);
   if (!isFolder(path)) {
     dialogs.message("フォルダが見つかりません: " + path, kProgramTitle, DialogIcon::Critical);
     return kExitFailed;

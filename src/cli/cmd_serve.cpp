@@ -5,6 +5,7 @@
 #include <charconv>
 #include <iostream>
 
+#include "cli/arguments.h"
 #include "cli/command.h"
 #include "cli/terminal_dialogs.h"
 #include "common/files.h"
@@ -22,36 +23,21 @@ const Command kServe{"serve", "serve DIR [--port N] [--settings FILE]",
 const CommandRegistration registration(kServe);
 
 int runServe(const std::vector<std::string>& args) {
-  std::string folder;
-  std::string settingsFile;
+  int exitCode = kExitUsage;
+  std::optional<FolderArguments> a =
+      parseFolderArguments(kServe, args, {{}, {"--port"}, false}, exitCode);
+  if (!a) return exitCode;
   int port = 0;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--port") {
-      if (i + 1 >= args.size()) return usageError(kServe, "--port には番号が必要です");
-      const std::string& text = args[++i];
-      auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), port);
-      if (ec != std::errc() || end != text.data() + text.size() || port < 0 || port > 65535) {
-        return usageError(kServe, "ポート番号は 0 から 65535 です: " + text);
-      }
-    } else if (a == "--settings") {
-      if (i + 1 >= args.size()) return usageError(kServe, "--settings にはファイル名が必要です");
-      settingsFile = args[++i];
-    } else if (a.starts_with("--")) {
-      return usageError(kServe, "不明なオプションです: " + a);
-    } else if (folder.empty()) {
-      folder = a;
-    } else {
-      return usageError(kServe, "フォルダは一つだけ指定してください: " + a);
-    }
+  if (auto text = a->values.find("--port"); text != a->values.end()) {
+    const std::string& t = text->second;
+    auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), port);
+    if (ec != std::errc() || end != t.data() + t.size() || port < 0 || port > 65535)
+      return usageError(kServe, "ポート番号は 0 から 65535 です: " + t);
   }
-  if (folder.empty()) return usageError(kServe, "フォルダを指定してください");
-  if (!settingsFile.empty() && !isFile(settingsFile)) {
-    return usageError(kServe, "設定ファイルがありません: " + settingsFile);
-  }
+  const std::string& folder = a->folder;
   TerminalDialogs dialogs(true, true);
   AlbumSettings settings;
-  ReadSettings(settings, settingsFile, dialogs);
+  ReadSettings(settings, a->settingsFile, dialogs);
 
   // The server's threads inherit this mask, so only sigwait below sees the interrupt.
   sigset_t stopSignals;
