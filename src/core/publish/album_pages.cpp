@@ -14,14 +14,15 @@
 
 namespace fotela {
 
-std::expected<CopyDimensions, PageFailure> reducedCopySize(const std::string& path) {
+std::expected<CopyDimensions, PageFailure> CopySizes::of(const std::string& path) {
+  if (auto it = known_.find(path); it != known_.end()) return it->second;
   auto missing = [&] { return std::unexpected(PageFailure{true, path + " がありません。"}); };
   if (!isFile(path)) return missing();
   ImageSize size = ReadImageSize(path, 2);
   // A copy whose frame header cannot be read is as good as missing: its page line would
   // show an empty picture.
   if (size.width <= 0 || size.height <= 0) return missing();
-  return CopyDimensions{size.width, size.height};
+  return known_[path] = CopyDimensions{size.width, size.height};
 }
 
 namespace {
@@ -43,16 +44,10 @@ struct PhotoPiece {
   int height = 0;
 };
 
-std::string imageTag(const AlbumSettings& s, const PhotoPiece& p) {
-  return "<IMG SRC=\"" + urlAttribute(s.ImageFolder) + "/" + urlAttribute(p.file) +
-         "\" Border=0 Width=" + signedNumberText(p.width) +
-         " Height=" + signedNumberText(p.height) + " ALT=\"" + htmlText(p.file) + "\">";
-}
-
 // The document.write argument of a view-page line. The picture links to the full-size
 // photo only when that photo is wider than its large copy.
 std::string viewPicture(const AlbumSettings& s, const PhotoEntry& row, const PhotoPiece& p) {
-  std::string tag = scriptSingleQuoted(imageTag(s, p));
+  std::string tag = scriptSingleQuoted(imageTag(s.ImageFolder, p.file, p.width, p.height));
   std::string description = scriptSingleQuoted(row.description);
   if (decimalValue(row.width) > p.width) {
     return "<A HREF=\"" + scriptSingleQuoted(urlAttribute(p.file)) + "\" TARGET=\"_top\">" + tag +
@@ -99,7 +94,7 @@ class AlbumWriter {
     if (auto r = indexPage(); !r) return r;
     if (auto r = viewPage(); !r) return r;
     if (auto r = slidePage(); !r) return r;
-    return WriteListPage(folder_, state_.photos, s_);
+    return WriteListPage(folder_, state_.photos, s_, sizes_);
   }
 
  private:
@@ -209,13 +204,11 @@ class AlbumWriter {
     page.line("<BR>");
     for (std::size_t i = 0; i < state_.photos.size(); ++i) {
       const std::string file = state_.photos[i].fileName();
-      auto size = reducedCopySize(prefix_ + s_.ThumbFolder + "/" + file);
+      auto size = sizes_.of(prefix_ + s_.ThumbFolder + "/" + file);
       if (!size) return std::unexpected(size.error());
-      page.line(
-          "　　<A HREF=\"javaScript:disp0(" + signedNumberText(static_cast<long long>(i + 1)) +
-          ")\"><IMG SRC=\"" + urlAttribute(s_.ThumbFolder) + "/" + urlAttribute(file) +
-          "\" Border=0 Width=" + signedNumberText(size->width) +
-          " Height=" + signedNumberText(size->height) + " ALT=\"" + htmlText(file) + "\"></A><BR>");
+      page.line("　　<A HREF=\"javaScript:disp0(" +
+                signedNumberText(static_cast<long long>(i + 1)) + ")\">" +
+                imageTag(s_.ThumbFolder, file, size->width, size->height) + "</A><BR>");
     }
     if (!s_.ReturnPage.empty()) {
       page.line("<BR><BR>");
@@ -229,7 +222,7 @@ class AlbumWriter {
 
   std::expected<PhotoPiece, PageFailure> largeCopy(std::size_t i) {
     PhotoPiece piece{state_.photos[i].fileName()};
-    auto size = reducedCopySize(prefix_ + s_.ImageFolder + "/" + piece.file);
+    auto size = sizes_.of(prefix_ + s_.ImageFolder + "/" + piece.file);
     if (!size) return std::unexpected(size.error());
     piece.width = size->width;
     piece.height = size->height;
@@ -314,9 +307,11 @@ class AlbumWriter {
     for (std::size_t i = 0; i < n; ++i) {
       auto piece = largeCopy(i);
       if (!piece) return std::unexpected(piece.error());
-      page.line("    if (parent.window.name==\"W" + plainNumberText(static_cast<long long>(i + 1)) +
-                "\") {document.write('" + viewLink + scriptSingleQuoted(imageTag(s_, *piece)) +
-                "</A><BR>" + scriptSingleQuoted(state_.photos[i].description) + "');}");
+      page.line(
+          "    if (parent.window.name==\"W" + plainNumberText(static_cast<long long>(i + 1)) +
+          "\") {document.write('" + viewLink +
+          scriptSingleQuoted(imageTag(s_.ImageFolder, piece->file, piece->width, piece->height)) +
+          "</A><BR>" + scriptSingleQuoted(state_.photos[i].description) + "');}");
     }
     page.line("disp();");
     page.line("//-->");
@@ -334,6 +329,7 @@ class AlbumWriter {
   std::string prefix_;
   PageNames names_;
   std::string music_;
+  CopySizes sizes_;
 };
 
 }  // namespace

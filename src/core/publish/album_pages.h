@@ -5,6 +5,7 @@
 #include <expected>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "common/error.h"
@@ -39,8 +40,26 @@ enum class AlbumPagesOutcome {
 // cannot be written with its file name.
 AlbumPagesOutcome WriteAlbumPages(ProgramState& state, UserDialogs& dialogs);
 
+// The pixel sizes of the reduced copies, each read from the copy's header once per run
+// (the index and list pages show the same thumbnails, the view and slide-show pages the
+// same large copies). A copy that does not exist or has no readable frame header is a
+// missing copy.
+struct CopyDimensions {
+  int width = 0;
+  int height = 0;
+};
+class CopySizes {
+ public:
+  std::expected<CopyDimensions, PageFailure> of(const std::string& path);
+
+ private:
+  std::unordered_map<std::string, CopyDimensions> known_;
+};
+
 // The list page (stem_3.ext) of `folder`: every thumbnail in rows no wider than
 // ListPageWidth. Writes nothing for an empty list.
+PageResult WriteListPage(const std::string& folder, const std::vector<PhotoEntry>& rows,
+                         const AlbumSettings& settings, CopySizes& sizes);
 PageResult WriteListPage(const std::string& folder, const std::vector<PhotoEntry>& rows,
                          const AlbumSettings& settings);
 
@@ -48,13 +67,5 @@ PageResult WriteListPage(const std::string& folder, const std::vector<PhotoEntry
 // "3gp" (only "MOV" gets a fixed 640 x 500 player).
 Result<void> DogaHtml(const std::string& folder, const AlbumSettings& settings,
                       const std::string& pageName, const std::string& clip, std::string_view kind);
-
-// The pixel size of a reduced copy; a copy that does not exist or has no readable frame
-// header is a missing copy.
-struct CopyDimensions {
-  int width = 0;
-  int height = 0;
-};
-std::expected<CopyDimensions, PageFailure> reducedCopySize(const std::string& path);
 
 }  // namespace fotela

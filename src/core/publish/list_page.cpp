@@ -7,6 +7,12 @@ namespace fotela {
 
 PageResult WriteListPage(const std::string& folder, const std::vector<PhotoEntry>& rows,
                          const AlbumSettings& s) {
+  CopySizes sizes;
+  return WriteListPage(folder, rows, s, sizes);
+}
+
+PageResult WriteListPage(const std::string& folder, const std::vector<PhotoEntry>& rows,
+                         const AlbumSettings& s, CopySizes& sizes) {
   if (rows.empty()) return {};
   const std::string prefix = folderPrefix(folder);
   PageFile page;
@@ -24,7 +30,7 @@ PageResult WriteListPage(const std::string& folder, const std::vector<PhotoEntry
   long long row = 0;
   for (const PhotoEntry& photo : rows) {
     const std::string file = photo.fileName();
-    auto size = reducedCopySize(prefix + s.ThumbFolder + "/" + file);
+    auto size = sizes.of(prefix + s.ThumbFolder + "/" + file);
     if (!size) return std::unexpected(size.error());
     long long taken = row + size->width + 32;
     if (taken > s.ListPageWidth) {
@@ -33,10 +39,8 @@ PageResult WriteListPage(const std::string& folder, const std::vector<PhotoEntry
     } else {
       row = taken;
     }
-    page.line("　　<A HREF=\"" + urlAttribute(file) + "\" TARGET=\"_top\"><IMG SRC=\"" +
-              urlAttribute(s.ThumbFolder) + "/" + urlAttribute(file) +
-              "\" Border=0 Width=" + signedNumberText(size->width) +
-              " Height=" + signedNumberText(size->height) + " ALT=\"" + htmlText(file) + "\"></A>");
+    page.line("　　<A HREF=\"" + urlAttribute(file) + "\" TARGET=\"_top\">" +
+              imageTag(s.ThumbFolder, file, size->width, size->height) + "</A>");
   }
   page.line(creditLine());
   page.line("</BODY>");

@@ -19,22 +19,21 @@ struct SubFolder {
   std::filesystem::file_time_type modified;
 };
 
-// The last component of the folder; empty for the root.
-std::string lastComponent(std::string folder) {
-  while (!folder.empty() && folder.back() == kSeparator) folder.pop_back();
-  auto cut = folder.rfind(kSeparator);
-  return cut == std::string::npos ? folder : folder.substr(cut + 1);
+// The last component of the folder: the text between the base folder's last two
+// separators; empty for the root.
+std::string lastComponent(const std::string& base) {
+  std::string parent, name;
+  SplitFolderAndName(std::string_view(base).substr(0, base.size() - 1), parent, name);
+  return name;
 }
 
 Result<void> writeMenu(const std::string& base, const std::string& title,
                        const std::vector<SubFolder>& folders, const AlbumSettings& s) {
   PageFile page;
   if (auto r = page.open(base + kMenuPageName); !r) return r;
-  page.line("<!-- saved from url=(0017)http://localhost -->");
-  page.line("<HTML>");
-  // Without the charset line browsers read short Japanese folder names as a Western
-  // encoding and the links break.
-  page.line(R"(<meta HTTP-EQUIV="Content-Type" CONTENT="text/html;charset=Shift_JIS">)");
+  // With the charset line of the album pages: without it browsers read short Japanese
+  // folder names as a Western encoding and the links break.
+  writePagePrologue(page);
   page.line("<head>");
   page.line("<title>" + htmlText(title) + "</title>");
   page.line("</head>");
@@ -63,7 +62,7 @@ Result<void> writeMenu(const std::string& base, const std::string& title,
 
 MenuPageOutcome WriteMenuPage(ProgramState& state, UserDialogs& dialogs) {
   const std::string base = folderPrefix(state.settings.PhotoFolder);
-  const std::string title = lastComponent(state.settings.PhotoFolder);
+  const std::string title = lastComponent(base);
   if (isFile(base + kMenuPageName) &&
       dialogs.ask(kMenuOverwriteQuestion, kProgramTitle, DialogButtons::YesNo,
                   DialogIcon::Warning) != DialogAnswer::Yes) {

@@ -129,6 +129,12 @@ Result<void> PageFile::close() {
   return {};
 }
 
+std::string imageTag(std::string_view folder, std::string_view file, int width, int height) {
+  return "<IMG SRC=\"" + urlAttribute(folder) + "/" + urlAttribute(file) +
+         "\" Border=0 Width=" + signedNumberText(width) + " Height=" + signedNumberText(height) +
+         " ALT=\"" + htmlText(file) + "\">";
+}
+
 std::string pageWriteFailure(const std::string& path) {
   return path + " を書き込めません。";
 }

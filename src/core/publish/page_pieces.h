@@ -67,6 +67,9 @@ class PageFile {
   bool failed_ = false;
 };
 
+// '<IMG SRC="folder/file" Border=0 Width= w Height= h ALT="file">', names escaped.
+std::string imageTag(std::string_view folder, std::string_view file, int width, int height);
+
 // The message for a page file that cannot be created or written.
 std::string pageWriteFailure(const std::string& path);
 
