@@ -1,35 +1,16 @@
 #!/usr/bin/env bash
 # fotela-cli album DIR: reduced copies and the whole page set; --pages-only; questions,
 # messages and exit codes.
-set -euo pipefail
-cli=${FOTELA_CLI:?}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-pass() { echo "ok   $1"; }
-failed() { echo "FAIL $1"; failures=$((failures + 1)); }
-check() {  # name expected actual
-  if [[ "$2" == "$3" ]]; then pass "$1"; else
-    failed "$1"; diff <(printf '%s\n' "$2") <(printf '%s\n' "$3") || true; fi
-}
-jpeg() {  # file width height
-  { printf 'P6 %d %d 255\n' "$2" "$3"; head -c $(($2 * $3 * 3)) /dev/zero | tr '\0' '\100'; } |
-    cjpeg -quality 90 > "$1"
-}
-crlf() { printf '%s\r\n' "$@"; }
-utf8() { iconv -f CP932 -t UTF-8 "$1" | tr -d '\r'; }
-# Default settings, title taken from the folder (so the program's own file plays no part).
-crlf "Ver=4" "/nowhere" "album.html" " 1 " "unused" "small" "big" " 1024" " 200" \
-  FFFFFF 000000 0000FF 000088 0000FF "" "../index.html" "" 75 10 AA6600 10 ffffff 50 \
-  ffffff 50 "" 000000 " 3000" " 0 " > "$work/default.ini"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+settings_file "$work/default.ini"
 ini=$work/default.ini
 before=$(md5sum < "$ini")
 
 photos=$work/旅行
 mkdir "$photos"
-jpeg "$photos/a.jpg" 800 600
-jpeg "$photos/b.jpg" 600 800
-jpeg "$photos/c.jpg" 320 240
+jpeg "$photos/a.jpg" 800 600 100
+jpeg "$photos/b.jpg" 600 800 100
+jpeg "$photos/c.jpg" 320 240 100
 crlf "c,最後の一枚" "b,it's <b>縦</b>" | iconv -f UTF-8 -t CP932 > "$photos/titlen.txt"
 
 # Full build, no answer needed (no copies yet); the main page's path goes to stdout.
@@ -119,4 +100,4 @@ set +e
 set -e
 check "usage errors exit 2" "2 2 2 2" "$r1 $r2 $r3 $r4"
 
-exit $((failures > 0))
+finish

@@ -1,28 +1,7 @@
 #!/usr/bin/env bash
 # fotela-cli edit: effects on one picture (BMP in and out, exact pixels), JPEG output,
 # refusals, usage errors, and --all over a folder's photo list.
-set -euo pipefail
-cli=${FOTELA_CLI:?}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-pass() { echo "ok   $1"; }
-failed() { echo "FAIL $1"; failures=$((failures + 1)); }
-check() {  # name expected actual
-  if [[ "$2" == "$3" ]]; then pass "$1"; else
-    failed "$1"; diff <(printf '%s\n' "$2") <(printf '%s\n' "$3") || true; fi
-}
-run() {  # runs the CLI; sets rc, out, err
-  set +e
-  out=$("$cli" "$@" 2> "$work/err"); rc=$?
-  set -e
-  err=$(cat "$work/err")
-}
-jpeg() {  # file width height
-  { printf 'P6 %d %d 255\n' "$2" "$3"; head -c $(($2 * $3 * 3)) /dev/zero | tr '\0' '\100'; } |
-    cjpeg -quality 90 > "$1"
-}
-
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 # 24-bit BMP files: written and read by a few lines of Python (bottom-up rows, BGR).
 cat > "$work/bmp.py" <<'PY'
 import struct, sys
@@ -167,5 +146,4 @@ check "--all on a folder without photos: exit 0" 0 "$rc"
 run edit --all "$album"
 check "--all without an operation is a usage error" 2 "$rc"
 
-if ((failures)); then echo "$failures failed"; exit 1; fi
-echo "all passed"
+finish

@@ -1,19 +1,6 @@
 #!/usr/bin/env bash
 # fotela-cli list DIR: the rows of the photo list as tab-separated lines.
-set -euo pipefail
-cli=${FOTELA_CLI:?}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-check() {  # name expected actual
-  if [[ "$2" == "$3" ]]; then echo "ok   $1"; else
-    echo "FAIL $1"; diff <(printf '%s\n' "$2") <(printf '%s\n' "$3") || true
-    failures=$((failures + 1)); fi
-}
-jpeg() {  # file width height
-  { printf 'P6 %d %d 255\n' "$2" "$3"; head -c $(($2 * $3 * 3)) /dev/zero | tr '\0' '\200'; } |
-    cjpeg -quality 90 > "$1"
-}
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 photos=$work/写真
 mkdir "$photos"
@@ -53,11 +40,11 @@ set +e
 "$cli" list "$work/none" 2> "$work/err"; rc=$?
 set -e
 check "a missing folder fails" "1" "$rc"
-grep -q "$work/none" "$work/err" && echo "ok   the message names the folder" ||
-  { echo "FAIL the message names the folder"; failures=$((failures + 1)); }
+grep -q "$work/none" "$work/err" && pass "the message names the folder" ||
+  failed "the message names the folder"
 set +e
 "$cli" list 2> /dev/null; rc=$?
 set -e
 check "no folder is a usage error" "2" "$rc"
 
-exit $((failures > 0))
+finish

@@ -1,19 +1,7 @@
 #!/usr/bin/env bash
 # fotela-cli menu DIR: index.html linking the sub-folders' albums, oldest first.
-set -euo pipefail
-cli=${FOTELA_CLI:?}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-check() {  # name expected actual
-  if [[ "$2" == "$3" ]]; then echo "ok   $1"; else
-    echo "FAIL $1"; diff <(printf '%s\n' "$2") <(printf '%s\n' "$3") || true
-    failures=$((failures + 1)); fi
-}
-crlf() { printf '%s\r\n' "$@"; }
-crlf "Ver=4" "/nowhere" "album.html" " 1 " "unused" "small" "big" " 1024" " 200" \
-  FFFFFF 000000 0000FF 000088 0000FF "" "../index.html" "" 75 10 AA6600 10 ffffff 50 \
-  ffffff 50 "" 000000 " 3000" " 0 " > "$work/default.ini"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+settings_file "$work/default.ini"
 links() { iconv -f CP932 -t UTF-8 "$1" | tr -d '\r' | sed -n 's/^<tr><td><A HREF="\([^"]*\)">.*/\1/p' | tr '\n' ' ' | sed 's/ $//'; }
 
 parent=$work/アルバム集
@@ -37,8 +25,8 @@ set +e
 "$cli" menu "$parent" --settings "$work/default.ini" > /dev/null 2> "$work/err" < /dev/null; rc=$?
 set -e
 check "without --yes an existing page stays (exit 1)" "1 mine" "$rc $(cat "$parent/index.html")"
-grep -q "すでに index.html が存在します。" "$work/err" && echo "ok   the question is shown" ||
-  { echo "FAIL the question is shown"; failures=$((failures + 1)); }
+grep -q "すでに index.html が存在します。" "$work/err" && pass "the question is shown" ||
+  failed "the question is shown"
 "$cli" menu "$parent" --settings "$work/default.ini" --yes > /dev/null 2>&1
 check "--yes replaces it" "trip1/album.html trip2/album.html 夏/album.html" "$(links "$parent/index.html")"
 
@@ -52,7 +40,7 @@ set +e
 set -e
 check "unwritable page, missing folder, bad command lines" "1 1 2 2" "$rc1 $rc2 $rc3 $rc4"
 grep -q "メニューが作れません。" "$work/err" && grep -q "$parent/index.html" "$work/err" &&
-  echo "ok   the failure names the page" ||
-  { echo "FAIL the failure names the page"; cat "$work/err"; failures=$((failures + 1)); }
+  pass "the failure names the page" ||
+  { failed "the failure names the page"; cat "$work/err"; }
 
-exit $((failures > 0))
+finish

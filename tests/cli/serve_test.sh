@@ -1,19 +1,9 @@
 #!/usr/bin/env bash
 # fotela-cli serve DIR: the album over HTTP on 127.0.0.1, read-only, until interrupted.
-set -euo pipefail
-cli=${FOTELA_CLI:?}
-work=$(mktemp -d)
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 server=
-cleanup() {
+on_exit() {
   if [[ -n "$server" ]] && kill -0 "$server" 2> /dev/null; then kill "$server"; wait "$server" || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-check() {  # name expected actual
-  if [[ "$2" == "$3" ]]; then echo "ok   $1"; else
-    echo "FAIL $1"; diff <(printf '%s\n' "$2") <(printf '%s\n' "$3") || true
-    failures=$((failures + 1)); fi
 }
 # status code and body length of one request (python3's standard library only)
 fetch() {  # method url
@@ -39,8 +29,8 @@ server=$!
 for _ in $(seq 1 100); do [[ -s "$work/url" ]] && break; sleep 0.1; done
 url=$(cat "$work/url")
 base=${url%album.html}
-[[ "$url" =~ ^http://127\.0\.0\.1:[0-9]+/album\.html$ ]] && echo "ok   prints the album's URL on 127.0.0.1" ||
-  { echo "FAIL prints the album's URL: '$url'"; cat "$work/err"; failures=$((failures + 1)); }
+[[ "$url" =~ ^http://127\.0\.0\.1:[0-9]+/album\.html$ ]] && pass "prints the album's URL on 127.0.0.1" ||
+  { failed "prints the album's URL: '$url'"; cat "$work/err"; }
 port=${base#http://127.0.0.1:}; port=${port%/}
 check "listens on 127.0.0.1 only" "127.0.0.1:$port" \
   "$(python3 -c "
@@ -56,7 +46,7 @@ check "serves a copy with an escaped name" "200 1000" "$(fetch GET "${base}big/a
 check "the folder itself shows the album" "200 8" "$(fetch GET "$base")"
 check "nothing outside the folder" "404 0" "$(fetch GET "${base}..%2Foutside%2Fsecret.txt")"
 check "no writes" "404 0" "$(fetch PUT "${base}new.html")"
-[[ ! -e "$album/new.html" ]] && echo "ok   no file made" || { echo "FAIL a file was made"; failures=$((failures + 1)); }
+[[ ! -e "$album/new.html" ]] && pass "no file made" || failed "a file was made"
 
 kill -INT "$server"
 set +e
@@ -72,4 +62,4 @@ set +e
 set -e
 check "bad command lines exit 2, a missing folder 1" "2 2 1" "$r1 $r2 $r3"
 
-exit $((failures > 0))
+finish
