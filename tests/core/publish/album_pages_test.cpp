@@ -123,8 +123,7 @@ TEST(WriteAlbumPages, TwoDotNameAndEmptyColoursGiveTheGoldenPageSet) {
 std::vector<PhotoSpec> numberedPhotos(int count) {
   std::vector<PhotoSpec> photos;
   for (int i = 1; i <= count; ++i) {
-    char name[8];
-    std::snprintf(name, sizeof name, "P%02d", i);
+    const std::string name = (i < 10 ? "P0" : "P") + std::to_string(i);
     photos.push_back({name, "jpg", 600, 100, 75, 600, 450, name});
   }
   return photos;
@@ -145,28 +144,24 @@ TEST(WriteAlbumPages, MarkerFileSplitsTheViewScriptBeforePhoto31) {
   }
 }
 
-TEST(WriteAlbumPages, ThirtyPhotosAreNeverSplit) {
-  TempDir dir;
-  ProgramState state;
-  initState(state, dir, "30");
-  state.SplitViewScript = -1;
-  makeAlbumFolder(state, dir.path(), numberedPhotos(30));
-  ScriptedDialogs dialogs;
-
-  ASSERT_EQ(WriteAlbumPages(state, dialogs), AlbumPagesOutcome::Written);
-  EXPECT_FALSE(hasLine(pageLines(dir.file("album_2.html")), "<I>　</I>"));
-}
-
-TEST(WriteAlbumPages, WithoutTheMarker31PhotosStayInOneScript) {
-  TempDir dir;
-  ProgramState state;
-  initState(state, dir, "31");
-  makeAlbumFolder(state, dir.path(), numberedPhotos(31));
-  ScriptedDialogs dialogs;
-
-  ASSERT_EQ(WriteAlbumPages(state, dialogs), AlbumPagesOutcome::Written);
-  auto lines = pageLines(dir.file("album_2.html"));
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), "</SCRIPT>"), 1);
+TEST(WriteAlbumPages, TheScriptStaysWholeAtThirtyPhotosOrWithoutTheMarker) {
+  struct Case {
+    int photos;
+    std::int16_t marker;
+  };
+  for (const Case c : {Case{30, -1}, Case{31, 0}}) {
+    SCOPED_TRACE(testing::Message() << c.photos << " photos, marker " << c.marker);
+    TempDir dir;
+    ProgramState state;
+    initState(state, dir, "split");
+    state.SplitViewScript = c.marker;
+    makeAlbumFolder(state, dir.path(), numberedPhotos(c.photos));
+    ScriptedDialogs dialogs;
+    ASSERT_EQ(WriteAlbumPages(state, dialogs), AlbumPagesOutcome::Written);
+    auto lines = pageLines(dir.file("album_2.html"));
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "</SCRIPT>"), 1);
+    EXPECT_FALSE(hasLine(lines, "<I>　</I>"));
+  }
 }
 
 TEST(WriteAlbumPages, EmptyListWritesNothingAndSaysNothing) {
@@ -201,7 +196,9 @@ struct MissingCopyCase {
   const char* lastPageBegun;     // exists, incomplete
   const char* firstPageMissing;  // not written at all
 };
-void PrintTo(const MissingCopyCase& c, std::ostream* os) { *os << c.label; }
+void PrintTo(const MissingCopyCase& c, std::ostream* os) {
+  *os << c.label;
+}
 
 class MissingCopy : public testing::TestWithParam<MissingCopyCase> {};
 
@@ -257,7 +254,9 @@ TEST(WriteAlbumPages, UnreadableCopyCountsAsMissing) {
 struct UnwritableCase {
   const char* blocked;  // a folder stands where this page would go
 };
-void PrintTo(const UnwritableCase& c, std::ostream* os) { *os << c.blocked; }
+void PrintTo(const UnwritableCase& c, std::ostream* os) {
+  *os << c.blocked;
+}
 
 class UnwritablePage : public testing::TestWithParam<UnwritableCase> {};
 
@@ -344,7 +343,9 @@ struct WrapCase {
   std::vector<int> thumbWidths;
   std::vector<int> breaksBefore;  // photo numbers preceded by "<BR><BR>"
 };
-void PrintTo(const WrapCase& c, std::ostream* os) { *os << c.label; }
+void PrintTo(const WrapCase& c, std::ostream* os) {
+  *os << c.label;
+}
 
 class ListPageWrap : public testing::TestWithParam<WrapCase> {};
 
