@@ -3,16 +3,14 @@
 #include <cstdint>
 #include <cstring>
 
+#include "imaging/codec.h"
+#include "imaging/jpeg_segments.h"
+
 namespace fotela {
 namespace {
 
 constexpr unsigned char kMarker = 0xFF;
 constexpr unsigned char kStartOfImage = 0xD8;
-constexpr unsigned char kEndOfImage = 0xD9;
-constexpr unsigned char kStartOfScan = 0xDA;
-constexpr unsigned char kApp0 = 0xE0;
-constexpr unsigned char kApp1 = 0xE1;
-constexpr unsigned char kApp2 = 0xE2;
 
 // "Exif\0\0" before the TIFF header of an APP1 segment; "ICC_PROFILE\0" before each chunk
 // of a colour profile in APP2.
@@ -21,37 +19,6 @@ constexpr std::string_view kIccId{"ICC_PROFILE\0", 12};
 
 unsigned byteAt(std::string_view s, std::size_t i) {
   return static_cast<unsigned char>(s[i]);
-}
-
-struct Segment {
-  unsigned marker;
-  std::size_t start;   // position of the 0xFF
-  std::size_t length;  // whole segment: marker, length field and payload
-};
-
-// Walks the marker segments after the start of image, calling `visit` for each one with a
-// length field, up to the first scan. Returns the position where the walk stopped.
-template <class Visit>
-std::size_t walkSegments(std::string_view jpeg, Visit visit) {
-  if (jpeg.size() < 4 || byteAt(jpeg, 0) != kMarker || byteAt(jpeg, 1) != kStartOfImage) return 0;
-  std::size_t pos = 2;
-  while (pos + 4 <= jpeg.size() && byteAt(jpeg, pos) == kMarker) {
-    std::size_t m = pos + 1;
-    while (m < jpeg.size() && byteAt(jpeg, m) == kMarker) ++m;  // fill bytes
-    if (m + 2 >= jpeg.size()) break;
-    const unsigned marker = byteAt(jpeg, m);
-    if (marker == kStartOfScan || marker == kEndOfImage) break;
-    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {  // no length field
-      pos = m + 1;
-      continue;
-    }
-    const std::size_t payload = (byteAt(jpeg, m + 1) << 8) | byteAt(jpeg, m + 2);
-    if (payload < 2 || m + 1 + payload > jpeg.size()) break;
-    const Segment segment{marker, m - 1, payload + 2};
-    visit(segment);
-    pos = m + 1 + payload;
-  }
-  return pos;
 }
 
 // TIFF structure inside the EXIF segment, in the byte order its header names.
@@ -113,13 +80,14 @@ bool setValue(Tiff& tiff, std::size_t entry, std::uint32_t value) {
 
 JpegMetadata readJpegMetadata(std::string_view jpeg) {
   JpegMetadata metadata;
-  walkSegments(jpeg, [&](const Segment& s) {
+  forEachJpegSegment(byteSpan(jpeg), [&](const JpegSegment& s) {
     const std::string_view whole = jpeg.substr(s.start, s.length);
     const std::string_view payload = whole.substr(4);
-    if (s.marker == kApp1 && metadata.exif.empty() && payload.starts_with(kExifId))
+    if (s.marker == kJpegApp1 && metadata.exif.empty() && payload.starts_with(kExifId))
       metadata.exif = std::string(whole);
-    else if (s.marker == kApp2 && payload.starts_with(kIccId))
+    else if (s.marker == kJpegApp2 && payload.starts_with(kIccId))
       metadata.icc.emplace_back(whole);
+    return true;
   });
   return metadata;
 }
@@ -175,11 +143,12 @@ std::string withJpegMetadata(std::string_view encoded, const JpegMetadata& metad
   // The encoder's own JFIF segment, if it starts the file.
   std::size_t rest = 2;
   std::string jfif;
-  walkSegments(encoded, [&](const Segment& s) {
-    if (rest == 2 && s.start == 2 && s.marker == kApp0) {
+  forEachJpegSegment(byteSpan(encoded), [&](const JpegSegment& s) {
+    if (s.start == 2 && s.marker == kJpegApp0) {
       jfif = std::string(encoded.substr(s.start, s.length));
       rest = s.start + s.length;
     }
+    return false;  // only the first segment counts
   });
 
   std::string out;

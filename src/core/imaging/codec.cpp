@@ -14,6 +14,7 @@
 
 #include "common/files.h"
 #include "imaging/exif.h"
+#include "imaging/jpeg_segments.h"
 
 namespace fotela {
 namespace {
@@ -59,20 +60,16 @@ Error readError(const std::string& name, const std::string& reason) {
 }
 
 // True when the first frame header of the file is a progressive one (SOF2, 6, 10, 14).
-bool isProgressive(std::span<const unsigned char> b) {
-  std::size_t pos = 2;
-  while (pos + 3 < b.size()) {
-    if (b[pos] != 0xFF) return false;
-    while (pos < b.size() && b[pos] == 0xFF) ++pos;
-    if (pos + 2 >= b.size()) return false;
-    const unsigned marker = b[pos++];
-    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;
-    if (marker == 0xD9 || marker == 0xDA) return false;
-    if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
-      return marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
-    pos += (std::size_t{b[pos]} << 8) | b[pos + 1];
-  }
-  return false;
+bool isProgressive(std::span<const unsigned char> bytes) {
+  bool progressive = false;
+  forEachJpegSegment(bytes, [&](const JpegSegment& s) {
+    const unsigned m = s.marker;
+    // C4, C8 and CC share the range of the frame headers but are none.
+    if (m < 0xC0 || m > 0xCF || m == 0xC4 || m == 0xC8 || m == 0xCC) return true;
+    progressive = m == 0xC2 || m == 0xC6 || m == 0xCA || m == 0xCE;
+    return false;
+  });
+  return progressive;
 }
 
 // Adobe CMYK JPEGs store the inks inverted; RGB is then C * K / 255 per channel.
@@ -203,8 +200,7 @@ Result<Image> decodeJpeg(std::span<const unsigned char> bytes, const std::string
 Result<Image> loadJpeg(const std::string& path, const JpegLoadOptions& options) {
   Result<std::string> bytes = readWholeFile(path);
   if (!bytes) return std::unexpected(bytes.error());
-  return decodeJpeg(std::span(reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size()),
-                    path, options);
+  return decodeJpeg(byteSpan(*bytes), path, options);
 }
 
 Result<std::string> encodeJpeg(const Image& image, int quality) {
@@ -273,7 +269,7 @@ Result<Image> loadImageFile(const std::string& path) {
   const std::string& b = *bytes;
   if (b.size() >= 2 && static_cast<unsigned char>(b[0]) == 0xFF &&
       static_cast<unsigned char>(b[1]) == 0xD8)
-    return decodeJpeg(std::span(reinterpret_cast<const unsigned char*>(b.data()), b.size()), path);
+    return decodeJpeg(byteSpan(b), path);
   if (b.size() >= 2 && b[0] == 'B' && b[1] == 'M') return loadBmp(path);
   return fail("画像ファイルの形式が分かりません: " + path);
 }

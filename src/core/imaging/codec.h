@@ -3,6 +3,7 @@
 
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "common/error.h"
 #include "imaging/image.h"
@@ -10,6 +11,11 @@
 namespace fotela {
 
 inline constexpr int kJpegQuality = 70;
+
+// Bytes held in a string (as files are read) as the decoders take them.
+inline std::span<const unsigned char> byteSpan(std::string_view bytes) {
+  return {reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()};
+}
 
 struct JpegLoadOptions {
   // Ask the decoder for the smallest DCT scale (n/8) whose result still covers this size

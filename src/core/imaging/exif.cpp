@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "imaging/jpeg_segments.h"
+
 namespace fotela {
 namespace {
 
@@ -63,26 +65,15 @@ int orientationFromTiff(const unsigned char* tiff, std::size_t size) {
 }  // namespace
 
 int readExifOrientation(std::span<const unsigned char> jpeg) {
-  const std::size_t size = jpeg.size();
-  if (size < 4 || jpeg[0] != 0xFF || jpeg[1] != 0xD8) return kOrientationUpright;
-  std::size_t pos = 2;
-  while (pos + 1 < size) {
-    if (jpeg[pos] != 0xFF) return kOrientationUpright;
-    while (pos < size && jpeg[pos] == 0xFF) ++pos;  // fill bytes
-    if (pos >= size) break;
-    const unsigned marker = jpeg[pos++];
-    if (marker == 0xD9 || marker == 0xDA) break;  // the header segments end here
-    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;  // no length
-    if (pos + 2 > size) break;
-    const std::size_t length = (std::size_t{jpeg[pos]} << 8) | jpeg[pos + 1];
-    if (length < 2 || pos + length > size) break;
-    const unsigned char* body = jpeg.data() + pos + 2;
-    const std::size_t bodySize = length - 2;
-    if (marker == 0xE1 && bodySize >= 6 && std::memcmp(body, "Exif\0\0", 6) == 0)
-      return orientationFromTiff(body + 6, bodySize - 6);
-    pos += length;
-  }
-  return kOrientationUpright;
+  int orientation = kOrientationUpright;
+  forEachJpegSegment(jpeg, [&](const JpegSegment& s) {
+    const std::span<const unsigned char> body = s.payload;
+    if (s.marker != kJpegApp1 || body.size() < 6 || std::memcmp(body.data(), "Exif\0\0", 6) != 0)
+      return true;
+    orientation = orientationFromTiff(body.data() + 6, body.size() - 6);
+    return false;
+  });
+  return orientation;
 }
 
 bool orientationSwapsAxes(int orientation) {
