@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "imaging/exif.h"  // exifForUprightPicture
+
 namespace fotela {
 
 struct JpegMetadata {
@@ -18,12 +20,6 @@ struct JpegMetadata {
 // The segments before the first scan of a JPEG file. A malformed header ends the search;
 // what was found until then is kept.
 JpegMetadata readJpegMetadata(std::string_view jpeg);
-
-// The EXIF segment made true for a picture stored upright at width x height: orientation 1,
-// the pixel dimensions of the EXIF sub-directory set to the new size, and the embedded
-// thumbnail (which still shows the unedited photo) unlinked. "" when the segment cannot be
-// read safely; a photo then loses its EXIF data rather than getting a wrong orientation.
-std::string exifForUprightPicture(std::string_view exifSegment, int width, int height);
 
 // `encoded` (a JPEG as the encoder wrote it) with the metadata inserted after its start
 // marker. With an EXIF segment the encoder's JFIF segment is left out, as EXIF files have

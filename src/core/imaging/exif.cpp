@@ -2,64 +2,98 @@
 
 #include <cstdint>
 #include <cstring>
-
-#include "imaging/jpeg_segments.h"
+#include <optional>
+#include <type_traits>
 
 namespace fotela {
 namespace {
 
-class TiffReader {
- public:
-  TiffReader(const unsigned char* data, std::size_t size, bool littleEndian)
-      : data_(data), size_(size), little_(littleEndian) {}
+constexpr std::string_view kExifId{"Exif\0\0", 6};
 
-  bool u16(std::size_t pos, unsigned& out) const {
-    if (pos > size_ || size_ - pos < 2) return false;
-    out = little_ ? data_[pos] | (data_[pos + 1] << 8) : (data_[pos] << 8) | data_[pos + 1];
-    return true;
+// A TIFF structure (the payload of an EXIF segment after its identifier) in the byte order
+// its header names: read over const bytes, read and patched in place over mutable ones.
+template <class Byte>
+class Tiff {
+ public:
+  // nullopt unless the bytes start with a TIFF header ("II" or "MM", then 42).
+  static std::optional<Tiff> open(std::span<Byte> bytes) {
+    if (bytes.size() < 8) return std::nullopt;
+    if (std::memcmp(bytes.data(), "II*\0", 4) == 0) return Tiff(bytes, false);
+    if (std::memcmp(bytes.data(), "MM\0*", 4) == 0) return Tiff(bytes, true);
+    return std::nullopt;
   }
-  bool u32(std::size_t pos, std::uint32_t& out) const {
-    unsigned a = 0, b = 0;
-    if (!u16(pos, a) || !u16(pos + 2, b)) return false;
-    out = little_ ? (std::uint32_t{b} << 16) | a : (std::uint32_t{a} << 16) | b;
-    return true;
+
+  // True when n bytes at `offset` lie inside the structure.
+  bool has(std::size_t offset, std::size_t n) const {
+    return offset <= bytes_.size() && n <= bytes_.size() - offset;
   }
+  // The n-byte number at `offset`, which has() has checked.
+  std::uint32_t get(std::size_t offset, int n) const {
+    std::uint32_t v = 0;
+    for (int i = 0; i < n; ++i) {
+      const std::uint32_t byte = bytes_[offset + i];
+      v |= big_ ? byte << (8 * (n - 1 - i)) : byte << (8 * i);
+    }
+    return v;
+  }
+  void put(std::size_t offset, int n, std::uint32_t v) requires(!std::is_const_v<Byte>) {
+    for (int i = 0; i < n; ++i) {
+      const int shift = big_ ? 8 * (n - 1 - i) : 8 * i;
+      bytes_[offset + i] = static_cast<Byte>((v >> shift) & 0xFF);
+    }
+  }
+  // Where IFD0 starts.
+  std::size_t firstIfd() const { return get(4, 4); }
 
  private:
-  const unsigned char* data_;
-  std::size_t size_;
-  bool little_;
+  Tiff(std::span<Byte> bytes, bool bigEndian) : bytes_(bytes), big_(bigEndian) {}
+
+  std::span<Byte> bytes_;
+  bool big_;
 };
 
-// The orientation entry of IFD0 of a TIFF structure (the EXIF payload); 1 when none.
-int orientationFromTiff(const unsigned char* tiff, std::size_t size) {
-  if (size < 8) return kOrientationUpright;
-  bool little;
-  if (tiff[0] == 'I' && tiff[1] == 'I') {
-    little = true;
-  } else if (tiff[0] == 'M' && tiff[1] == 'M') {
-    little = false;
-  } else {
-    return kOrientationUpright;
-  }
-  TiffReader r(tiff, size, little);
-  unsigned magic = 0, count = 0;
-  std::uint32_t ifd = 0;
-  if (!r.u16(2, magic) || magic != 42 || !r.u32(4, ifd) || !r.u16(ifd, count))
-    return kOrientationUpright;
-  constexpr unsigned kOrientationTag = 0x0112, kShort = 3;
-  for (unsigned i = 0; i < count; ++i) {
-    std::size_t entry = std::size_t{ifd} + 2 + 12 * std::size_t{i};
-    unsigned tag = 0, type = 0, value = 0;
-    std::uint32_t n = 0;
-    if (!r.u16(entry, tag) || !r.u16(entry + 2, type) || !r.u32(entry + 4, n) ||
-        !r.u16(entry + 8, value))
+constexpr std::uint32_t kTagOrientation = 0x0112;
+constexpr std::uint32_t kTagExifIfd = 0x8769;
+constexpr std::uint32_t kTagPixelXDimension = 0xA002;
+constexpr std::uint32_t kTagPixelYDimension = 0xA003;
+constexpr std::uint32_t kTypeShort = 3;
+constexpr std::uint32_t kTypeLong = 4;
+constexpr std::uint32_t kTypeIfd = 13;
+
+// The orientation entry of IFD0; 1 when none.
+int orientationFromTiff(std::span<const unsigned char> bytes) {
+  const std::optional<Tiff<const unsigned char>> tiff = Tiff<const unsigned char>::open(bytes);
+  if (!tiff) return kOrientationUpright;
+  const std::size_t ifd = tiff->firstIfd();
+  if (!tiff->has(ifd, 2)) return kOrientationUpright;
+  const std::size_t count = tiff->get(ifd, 2);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t entry = ifd + 2 + 12 * i;
+    // Tag, type, count and the two bytes a SHORT value takes.
+    if (!tiff->has(entry, 10)) return kOrientationUpright;
+    if (tiff->get(entry, 2) != kTagOrientation) continue;
+    const std::uint32_t value = tiff->get(entry + 8, 2);
+    if (tiff->get(entry + 2, 2) != kTypeShort || tiff->get(entry + 4, 4) != 1 || value < 1 ||
+        value > 8)
       return kOrientationUpright;
-    if (tag != kOrientationTag) continue;
-    if (type != kShort || n != 1 || value < 1 || value > 8) return kOrientationUpright;
     return static_cast<int>(value);
   }
   return kOrientationUpright;
+}
+
+// Sets a one-value SHORT or LONG entry. False when the entry has another form.
+bool setValue(Tiff<unsigned char>& tiff, std::size_t entry, std::uint32_t value) {
+  const std::uint32_t type = tiff.get(entry + 2, 2);
+  if (tiff.get(entry + 4, 4) != 1) return false;
+  if (type == kTypeShort && value <= 0xFFFF) {
+    tiff.put(entry + 8, 2, value);
+    return true;
+  }
+  if (type == kTypeLong) {
+    tiff.put(entry + 8, 4, value);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -67,13 +101,57 @@ int orientationFromTiff(const unsigned char* tiff, std::size_t size) {
 int readExifOrientation(std::span<const unsigned char> jpeg) {
   int orientation = kOrientationUpright;
   forEachJpegSegment(jpeg, [&](const JpegSegment& s) {
-    const std::span<const unsigned char> body = s.payload;
-    if (s.marker != kJpegApp1 || body.size() < 6 || std::memcmp(body.data(), "Exif\0\0", 6) != 0)
-      return true;
-    orientation = orientationFromTiff(body.data() + 6, body.size() - 6);
+    if (!isExifSegment(s)) return true;
+    orientation = orientationFromTiff(s.payload.subspan(kExifId.size()));
     return false;
   });
   return orientation;
+}
+
+bool isExifSegment(const JpegSegment& segment) {
+  const std::span<const unsigned char> p = segment.payload;
+  return segment.marker == kJpegApp1 && p.size() >= kExifId.size() &&
+         std::memcmp(p.data(), kExifId.data(), kExifId.size()) == 0;
+}
+
+std::string exifForUprightPicture(std::string_view exifSegment, int width, int height) {
+  std::string bytes(exifSegment);
+  const std::size_t base = 4 + kExifId.size();  // marker, length, identifier
+  if (bytes.size() < base) return {};
+  std::optional<Tiff<unsigned char>> tiff = Tiff<unsigned char>::open(
+      std::span(reinterpret_cast<unsigned char*>(bytes.data()) + base, bytes.size() - base));
+  if (!tiff) return {};
+
+  const std::size_t ifd0 = tiff->firstIfd();
+  if (!tiff->has(ifd0, 2)) return {};
+  const std::size_t count = tiff->get(ifd0, 2);
+  if (!tiff->has(ifd0 + 2, count * 12 + 4)) return {};
+  std::size_t exifIfd = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t entry = ifd0 + 2 + i * 12;
+    const std::uint32_t tag = tiff->get(entry, 2);
+    if (tag == kTagOrientation) {
+      if (!setValue(*tiff, entry, kOrientationUpright)) return {};
+    } else if (tag == kTagExifIfd &&
+               (tiff->get(entry + 2, 2) == kTypeLong || tiff->get(entry + 2, 2) == kTypeIfd)) {
+      exifIfd = tiff->get(entry + 8, 4);
+    }
+  }
+  // The next directory after IFD0 is the thumbnail's.
+  tiff->put(ifd0 + 2 + count * 12, 4, 0);
+
+  if (exifIfd != 0 && tiff->has(exifIfd, 2)) {
+    const std::size_t n = tiff->get(exifIfd, 2);
+    if (tiff->has(exifIfd + 2, n * 12)) {
+      for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t entry = exifIfd + 2 + i * 12;
+        const std::uint32_t tag = tiff->get(entry, 2);
+        if (tag == kTagPixelXDimension) setValue(*tiff, entry, static_cast<std::uint32_t>(width));
+        if (tag == kTagPixelYDimension) setValue(*tiff, entry, static_cast<std::uint32_t>(height));
+      }
+    }
+  }
+  return bytes;
 }
 
 bool orientationSwapsAxes(int orientation) {

@@ -1,9 +1,13 @@
 #pragma once
-// The EXIF orientation tag of a JPEG file and turning pixels upright by it.
+// The EXIF segment of a JPEG file: its orientation tag, turning pixels upright by it, and
+// the segment made true for a picture saved upright.
 
 #include <span>
+#include <string>
+#include <string_view>
 
 #include "imaging/image.h"
+#include "imaging/jpeg_segments.h"
 
 namespace fotela {
 
@@ -16,6 +20,16 @@ inline constexpr int kOrientationUpright = 1;
 // The orientation of a JPEG file's first EXIF segment; 1 when the data holds none, a
 // malformed one or a value outside 1..8. Reads only the header segments.
 int readExifOrientation(std::span<const unsigned char> jpeg);
+
+// True for an APP1 segment whose payload starts with the EXIF identifier "Exif\0\0".
+bool isExifSegment(const JpegSegment& segment);
+
+// The EXIF segment (marker and length included) made true for a picture stored upright at
+// width x height: orientation 1, the pixel dimensions of the EXIF sub-directory set to the
+// new size, and the embedded thumbnail (which still shows the unedited photo) unlinked. ""
+// when the segment cannot be read safely; a photo then loses its EXIF data rather than
+// getting a wrong orientation.
+std::string exifForUprightPicture(std::string_view exifSegment, int width, int height);
 
 // True for 5 to 8: the upright picture has width and height swapped.
 bool orientationSwapsAxes(int orientation);
