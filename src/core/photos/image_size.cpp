@@ -1,15 +1,12 @@
 #include "photos/image_size.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <optional>
+
+#include "common/files.h"
 
 namespace fotela {
 namespace {
@@ -69,7 +66,7 @@ class FileSource {
  public:
   static constexpr std::size_t kBlock = 4096;
 
-  FileSource(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+  explicit FileSource(const ReadOnlyFile& file) : file_(file), size_(file.size()) {}
 
   std::optional<std::uint8_t> at(std::uint64_t pos) {
     if (pos >= size_) return std::nullopt;
@@ -96,20 +93,13 @@ class FileSource {
 
  private:
   bool load(std::uint64_t pos) {
-    std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, size_ - pos));
-    std::size_t got = 0;
-    while (got < want) {
-      ssize_t n = ::pread(fd_, block_.data() + got, want - got, static_cast<off_t>(pos + got));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      got += static_cast<std::size_t>(n);
-    }
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, size_ - pos));
     blockStart_ = pos;
-    blockLength_ = got;
-    return got > 0;
+    blockLength_ = file_.readAt(block_.data(), want, pos);
+    return blockLength_ > 0;
   }
 
-  int fd_;
+  const ReadOnlyFile& file_;
   std::uint64_t size_;
   std::array<std::uint8_t, kBlock> block_{};
   std::uint64_t blockStart_ = 0;
@@ -125,16 +115,10 @@ ImageSize readImageSizeFromBytes(std::span<const unsigned char> bytes) {
 
 ImageSize ReadImageSize(const std::string& path, int kind) {
   if (kind != 2) return {};
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);  // a FIFO must not block
-  if (fd < 0) return {};
-  ImageSize size;
-  struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-    FileSource source(fd, static_cast<std::uint64_t>(st.st_size));
-    size = walkFrameHeader(source);
-  }
-  ::close(fd);
-  return size;
+  ReadOnlyFile file;
+  if (!file.open(path)) return {};
+  FileSource source(file);
+  return walkFrameHeader(source);
 }
 
 }  // namespace fotela

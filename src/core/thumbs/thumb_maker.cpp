@@ -1,14 +1,10 @@
 #include "thumbs/thumb_maker.h"
 
-#include <fcntl.h>
 #include <malloc.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <condition_variable>
 #include <deque>
 #include <filesystem>
@@ -19,6 +15,7 @@
 
 #include "common/files.h"
 #include "common/numbers.h"
+#include "common/paths.h"
 #include "common/text.h"
 #include "imaging/codec.h"
 #include "imaging/exif.h"
@@ -115,17 +112,12 @@ class PhotoFile {
   PhotoFile() = default;
   PhotoFile(const PhotoFile&) = delete;
   PhotoFile& operator=(const PhotoFile&) = delete;
-  ~PhotoFile() {
-    drop();
-    if (fd_ >= 0) ::close(fd_);
-  }
+  ~PhotoFile() { drop(); }
 
+  // False unless the path names a regular file that is not empty.
   bool open(const std::string& path) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);  // a FIFO must not block
-    if (fd_ < 0) return false;
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) return false;
-    fileSize_ = static_cast<std::size_t>(st.st_size);
+    if (!file_.open(path) || file_.size() == 0) return false;
+    fileSize_ = static_cast<std::size_t>(file_.size());
     return true;
   }
   std::size_t fileSize() const { return fileSize_; }
@@ -133,7 +125,7 @@ class PhotoFile {
   // The first bytes of the file (all of it when it is small).
   std::span<const unsigned char> header() {
     head_.resize(std::min(fileSize_, kHeaderBytes));
-    head_.resize(readAt(head_.data(), head_.size()));
+    head_.resize(file_.readAt(head_.data(), head_.size(), 0));
     return head_;
   }
 
@@ -145,7 +137,7 @@ class PhotoFile {
     if (p == MAP_FAILED) return {};
     data_ = static_cast<unsigned char*>(p);
     // A file cut short while being read keeps what was read: decoding will tell.
-    size_ = readAt(data_, fileSize_);
+    size_ = file_.readAt(data_, fileSize_, 0);
     return {data_, size_};
   }
 
@@ -157,18 +149,7 @@ class PhotoFile {
   }
 
  private:
-  std::size_t readAt(unsigned char* buffer, std::size_t length) const {
-    std::size_t got = 0;
-    while (got < length) {
-      const ssize_t n = ::pread(fd_, buffer + got, length - got, static_cast<off_t>(got));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      got += static_cast<std::size_t>(n);
-    }
-    return got;
-  }
-
-  int fd_ = -1;
+  ReadOnlyFile file_;
   std::size_t fileSize_ = 0;
   std::vector<unsigned char> head_;
   unsigned char* data_ = nullptr;
@@ -191,12 +172,6 @@ bool upToDate(const std::string& source, const std::string& destination) {
   Clock s = std::filesystem::last_write_time(source, ec);
   if (ec) return false;
   return d >= s;
-}
-
-std::string normalPath(const std::string& path) {
-  std::string s = std::filesystem::path(path).lexically_normal().string();
-  while (s.size() > 1 && s.back() == '/') s.pop_back();
-  return s;
 }
 
 class ThumbRun {
@@ -243,7 +218,7 @@ class ThumbRun {
     if (stopFlag_) return;
     const std::string folder = subFolder(name);
     // An empty or "." name would put the copies over the photos themselves.
-    if (normalPath(folder) == normalPath(state_.settings.PhotoFolder)) {
+    if (normalFolderPath(folder) == normalFolderPath(state_.settings.PhotoFolder)) {
       result_.failures.push_back(
           Error{"縮小画像のフォルダ名が写真のフォルダと同じです: \"" + name + "\""});
       stopFlag_ = true;
