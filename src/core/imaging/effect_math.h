@@ -2,6 +2,7 @@
 // Integer helpers shared by the pixel effects.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace fotela::effect_math {
@@ -18,6 +19,12 @@ inline long long floorDiv(long long numerator, long long denominator) {
   long long q = numerator / denominator;
   if (numerator % denominator != 0 && numerator < 0) --q;
   return q;
+}
+
+// Rounded to the nearest integer, ties to even (the default rounding mode, as
+// roundHalfEven of common/numbers.h; inline here for the per-pixel loops).
+inline int roundToInt(double v) {
+  return static_cast<int>(std::nearbyint(v));
 }
 
 }  // namespace fotela::effect_math

@@ -20,14 +20,10 @@ namespace {
 
 using effect_math::channelByte;
 using effect_math::floorDiv;
+using effect_math::roundToInt;
 
 inline long long square(long long v) {
   return v * v;
-}
-
-// Rounded to the nearest integer, ties to even (the default rounding mode).
-inline int roundToInt(double v) {
-  return static_cast<int>(std::nearbyint(v));
 }
 
 inline double root(long long v) {

@@ -1,7 +1,6 @@
 // The raised (bevelled) and the blurred square frame.
 
 #include <algorithm>
-#include <cmath>
 #include <vector>
 
 #include "imaging/effect_math.h"
@@ -12,6 +11,7 @@ namespace {
 
 using effect_math::channelByte;
 using effect_math::floorDiv;
+using effect_math::roundToInt;
 
 struct Rgb {
   int r = 0;
@@ -53,11 +53,6 @@ void verticalLine(Image& picture, int x, int y0, int y1, const Rgb& c) {
   s.low = std::max(s.low, 0);
   s.high = std::min(s.high, picture.height() - 1);
   for (int y = s.low; y <= s.high; ++y) put(picture, x, y, c);
-}
-
-// Rounded to the nearest integer, ties to even (the default rounding mode).
-inline int roundToInt(double v) {
-  return static_cast<int>(std::nearbyint(v));
 }
 
 Rgb lightOf(const Rgb& c) {
