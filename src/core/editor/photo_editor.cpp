@@ -5,6 +5,7 @@
 
 #include "common/files.h"
 #include "common/numbers.h"
+#include "common/paths.h"
 #include "imaging/codec.h"
 #include "imaging/effects.h"
 
@@ -24,11 +25,6 @@ bool holdable(const PictureSize& size) {
 std::string scaledSizeMessage(const PictureSize& size) {
   return "拡大／縮小後の写真の大きさ（幅" + signedNumberText(size.width) + "　高さ" +
          signedNumberText(size.height) + "）は扱えません。比率を指定し直してください";
-}
-
-bool isJpeg(std::string_view bytes) {
-  return bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-         static_cast<unsigned char>(bytes[1]) == 0xD8;
 }
 
 }  // namespace
@@ -56,18 +52,10 @@ Result<void> PhotoEditor::loadInto(const std::string& path, Image& picture,
                                    JpegMetadata& metadata) {
   Result<std::string> bytes = readWholeFile(path);
   if (!bytes) return std::unexpected(bytes.error());
-  if (isJpeg(*bytes)) {
-    Result<Image> image = decodeJpeg(
-        std::span(reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size()), path);
-    if (!image) return std::unexpected(image.error());
-    picture = std::move(*image);
-    metadata = readJpegMetadata(*bytes);
-    return {};
-  }
-  Result<Image> image = loadImageFile(path);
+  Result<Image> image = decodeImageFile(byteSpan(*bytes), path);
   if (!image) return std::unexpected(image.error());
   picture = std::move(*image);
-  metadata = {};
+  metadata = isJpegData(byteSpan(*bytes)) ? readJpegMetadata(*bytes) : JpegMetadata{};
   return {};
 }
 
@@ -87,9 +75,8 @@ Result<void> PhotoEditor::loadPhoto(const std::string& path) {
 }
 
 std::string PhotoEditor::photoPathOf(int k) const {
-  std::string folder = state_.settings.PhotoFolder;
-  if (folder.empty() || folder.back() != '/') folder += '/';
-  return folder + state_.photos[static_cast<std::size_t>(k - 1)].fileName();
+  return folderPrefix(state_.settings.PhotoFolder) +
+         state_.photos[static_cast<std::size_t>(k - 1)].fileName();
 }
 
 Result<void> PhotoEditor::Selimg(int k) {

@@ -263,14 +263,19 @@ Result<void> saveBmp(const Image& image, const std::string& path) {
   return {};
 }
 
+bool isJpegData(std::span<const unsigned char> bytes) {
+  return bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;
+}
+
 Result<Image> loadImageFile(const std::string& path) {
   Result<std::string> bytes = readWholeFile(path);
   if (!bytes) return std::unexpected(bytes.error());
-  const std::string& b = *bytes;
-  if (b.size() >= 2 && static_cast<unsigned char>(b[0]) == 0xFF &&
-      static_cast<unsigned char>(b[1]) == 0xD8)
-    return decodeJpeg(byteSpan(b), path);
-  if (b.size() >= 2 && b[0] == 'B' && b[1] == 'M') return loadBmp(path);
+  return decodeImageFile(byteSpan(*bytes), path);
+}
+
+Result<Image> decodeImageFile(std::span<const unsigned char> bytes, const std::string& path) {
+  if (isJpegData(bytes)) return decodeJpeg(bytes, path);
+  if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') return loadBmp(path);
   return fail("画像ファイルの形式が分かりません: " + path);
 }
 

@@ -58,7 +58,13 @@ Result<void> saveJpeg(const Image& image, const std::string& path, int quality =
 Result<Image> loadBmp(const std::string& path);
 Result<void> saveBmp(const Image& image, const std::string& path);
 
+// True when the bytes start with a JPEG start-of-image marker.
+bool isJpegData(std::span<const unsigned char> bytes);
+
 // JPEG or BMP, told apart by the file's first bytes (EXIF orientation applied).
 Result<Image> loadImageFile(const std::string& path);
+// The same for a file whose bytes have been read already: a JPEG is decoded from `bytes`,
+// a BMP is loaded from `path` (the BMP reader takes only file names).
+Result<Image> decodeImageFile(std::span<const unsigned char> bytes, const std::string& path);
 
 }  // namespace fotela

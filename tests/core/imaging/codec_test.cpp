@@ -196,11 +196,18 @@ TEST(CodecTest, LoadImageFileTellsFormatsByTheirFirstBytes) {
   EXPECT_EQ(jpeg->height(), 40);
   // Orientation 8: the stored right half (blue) becomes the top.
   EXPECT_TRUE(near(jpeg->pixel(10, 2), kBlue));
+  // Bytes read already decode to the same picture.
+  EXPECT_TRUE(isJpegData(asBytes(turned)));
+  Result<Image> fromBytes = decodeImageFile(asBytes(turned), dir.file("photo.bmp"));
+  ASSERT_TRUE(fromBytes) << fromBytes.error().message;
+  EXPECT_EQ(*fromBytes, *jpeg);
 
   test::writeFile(dir.file("text.jpg"), "plain text");
   Result<Image> text = loadImageFile(dir.file("text.jpg"));
   ASSERT_FALSE(text);
   EXPECT_NE(text.error().message.find("text.jpg"), std::string::npos);
+  EXPECT_FALSE(isJpegData(asBytes("plain text")));
+  EXPECT_FALSE(isJpegData(asBytes(std::string("\xFF", 1))));
 }
 
 }  // namespace
