@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/editor/exif_builder.h"
+#include "core/support/exif_builder.h"
 #include "core/support/test_files.h"
 
 namespace fotela {

@@ -4,17 +4,17 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <signal.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "core/editor/exif_builder.h"
+#include "core/support/exif_builder.h"
 #include "core/support/test_files.h"
 #include "editor/jpeg_metadata.h"
 #include "imaging/codec.h"

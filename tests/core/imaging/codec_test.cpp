@@ -5,12 +5,12 @@
 #include <filesystem>
 
 #include "core/imaging/imaging_test_util.h"
+#include "core/support/exif_builder.h"
 #include "core/support/test_files.h"
 
 namespace fotela {
 namespace {
 
-using test::asBytes;
 using test::near;
 using test::TempDir;
 
@@ -46,35 +46,36 @@ TEST(CodecTest, ScaledSizeIsTheSmallestDctScaleThatCovers) {
 }
 
 TEST(CodecTest, DecodesAtTheCoveringScaleAndTurnsUpright) {
-  const std::string plain = test::encodeRgb(test::halves(800, 400, kRed, kBlue));
-  Result<Image> full = decodeJpeg(asBytes(plain), "p.jpg");
+  const std::string plain = test::encodeJpegBytes(test::halves(800, 400, kRed, kBlue));
+  Result<Image> full = decodeJpeg(byteSpan(plain), "p.jpg");
   ASSERT_TRUE(full) << full.error().message;
   EXPECT_EQ(full->width(), 800);
   EXPECT_TRUE(near(full->pixel(10, 10), kRed));
   EXPECT_TRUE(near(full->pixel(790, 390), kBlue));
 
   Result<Image> scaled =
-      decodeJpeg(asBytes(plain), "p.jpg", {.coverWidth = 100, .coverHeight = 50});
+      decodeJpeg(byteSpan(plain), "p.jpg", {.coverWidth = 100, .coverHeight = 50});
   ASSERT_TRUE(scaled);
   EXPECT_EQ(scaled->width(), 100);
   EXPECT_EQ(scaled->height(), 50);
 
   // Orientation 6: the stored left half (red) becomes the top of the upright picture.
   // The cover size is given for the upright picture.
-  const std::string turned = test::withSegment(plain, test::exifSegment(6, true));
+  const std::string turned =
+      test::insertAfterStart(plain, test::exifSegment({.bigEndian = false, .orientation = 6}));
   Result<Image> upright =
-      decodeJpeg(asBytes(turned), "t.jpg", {.coverWidth = 50, .coverHeight = 100});
+      decodeJpeg(byteSpan(turned), "t.jpg", {.coverWidth = 50, .coverHeight = 100});
   ASSERT_TRUE(upright);
   EXPECT_EQ(upright->width(), 50);
   EXPECT_EQ(upright->height(), 100);
   EXPECT_TRUE(near(upright->pixel(25, 5), kRed));
   EXPECT_TRUE(near(upright->pixel(25, 95), kBlue));
 
-  Result<Image> asStored = decodeJpeg(asBytes(turned), "t.jpg", {.applyOrientation = false});
+  Result<Image> asStored = decodeJpeg(byteSpan(turned), "t.jpg", {.applyOrientation = false});
   ASSERT_TRUE(asStored);
   EXPECT_EQ(asStored->width(), 800);
 
-  Result<JpegInfo> info = probeJpeg(asBytes(turned), "t.jpg");
+  Result<JpegInfo> info = probeJpeg(byteSpan(turned), "t.jpg");
   ASSERT_TRUE(info);
   EXPECT_EQ(info->width, 800);
   EXPECT_EQ(info->orientation, 6);
@@ -83,16 +84,16 @@ TEST(CodecTest, DecodesAtTheCoveringScaleAndTurnsUpright) {
 
 TEST(CodecTest, ProgressiveAndGreyFiles) {
   const Image picture = test::halves(64, 32, kRed, kBlue);
-  const std::string progressive = test::encodeRgb(picture, TJFLAG_PROGRESSIVE);
-  Result<JpegInfo> info = probeJpeg(asBytes(progressive), "p.jpg");
+  const std::string progressive = test::encodeJpegBytes(picture, TJFLAG_PROGRESSIVE);
+  Result<JpegInfo> info = probeJpeg(byteSpan(progressive), "p.jpg");
   ASSERT_TRUE(info);
   EXPECT_TRUE(info->progressive);
-  Result<Image> decoded = decodeJpeg(asBytes(progressive), "p.jpg");
+  Result<Image> decoded = decodeJpeg(byteSpan(progressive), "p.jpg");
   ASSERT_TRUE(decoded);
   EXPECT_TRUE(near(decoded->pixel(60, 30), kBlue));
 
-  const std::string grey = test::encodeRgb(picture, 0, 95, TJSAMP_GRAY);
-  decoded = decodeJpeg(asBytes(grey), "g.jpg");
+  const std::string grey = test::encodeJpegBytes(picture, 0, 95, TJSAMP_GRAY);
+  decoded = decodeJpeg(byteSpan(grey), "g.jpg");
   ASSERT_TRUE(decoded);
   const std::int32_t p = decoded->pixel(5, 5);
   EXPECT_EQ(p & 0xFF, (p >> 8) & 0xFF);
@@ -100,7 +101,7 @@ TEST(CodecTest, ProgressiveAndGreyFiles) {
 }
 
 TEST(CodecTest, DamagedFilesGiveErrorsNamingTheFile) {
-  const std::string good = test::encodeRgb(test::halves(64, 64, kRed, kBlue));
+  const std::string good = test::encodeJpegBytes(test::halves(64, 64, kRed, kBlue));
   std::string corrupt = good;
   for (std::size_t i = corrupt.size() / 2; i < corrupt.size() / 2 + 40; ++i) corrupt[i] = '\xFF';
   const std::pair<const char*, std::string> cases[] = {
@@ -111,17 +112,17 @@ TEST(CodecTest, DamagedFilesGiveErrorsNamingTheFile) {
       {"start marker only", "\xFF\xD8"},
   };
   for (const auto& [what, bytes] : cases) {
-    Result<Image> r = decodeJpeg(asBytes(bytes), "/photos/写真.jpg");
+    Result<Image> r = decodeJpeg(byteSpan(bytes), "/photos/写真.jpg");
     ASSERT_FALSE(r) << what;
     EXPECT_NE(r.error().message.find("/photos/写真.jpg"), std::string::npos)
         << what << ": " << r.error().message;
   }
   // Damaged entropy data must not crash; it may decode with a warning or fail.
-  (void)decodeJpeg(asBytes(corrupt), "c.jpg");
+  (void)decodeJpeg(byteSpan(corrupt), "c.jpg");
   // A damaged file leaves the thread's decoder fit for the next, sound one.
   for (const auto& [what, bytes] : cases) {
-    (void)decodeJpeg(asBytes(bytes), "bad.jpg");
-    EXPECT_TRUE(decodeJpeg(asBytes(good), "good.jpg")) << "after " << what;
+    (void)decodeJpeg(byteSpan(bytes), "bad.jpg");
+    EXPECT_TRUE(decodeJpeg(byteSpan(good), "good.jpg")) << "after " << what;
   }
 
   TempDir dir;
@@ -187,8 +188,9 @@ TEST(CodecTest, BmpRoundTripIsExact) {
 TEST(CodecTest, LoadImageFileTellsFormatsByTheirFirstBytes) {
   TempDir dir;
   // A JPEG under a misleading name, with an orientation: loaded upright.
-  const std::string turned = test::withSegment(test::encodeRgb(test::halves(40, 20, kRed, kBlue)),
-                                               test::exifSegment(8, false));
+  const std::string turned =
+      test::insertAfterStart(test::encodeJpegBytes(test::halves(40, 20, kRed, kBlue)),
+                             test::exifSegment({.bigEndian = true, .orientation = 8}));
   test::writeFile(dir.file("photo.bmp"), turned);
   Result<Image> jpeg = loadImageFile(dir.file("photo.bmp"));
   ASSERT_TRUE(jpeg) << jpeg.error().message;
@@ -197,8 +199,8 @@ TEST(CodecTest, LoadImageFileTellsFormatsByTheirFirstBytes) {
   // Orientation 8: the stored right half (blue) becomes the top.
   EXPECT_TRUE(near(jpeg->pixel(10, 2), kBlue));
   // Bytes read already decode to the same picture.
-  EXPECT_TRUE(isJpegData(asBytes(turned)));
-  Result<Image> fromBytes = decodeImageFile(asBytes(turned), dir.file("photo.bmp"));
+  EXPECT_TRUE(isJpegData(byteSpan(turned)));
+  Result<Image> fromBytes = decodeImageFile(byteSpan(turned), dir.file("photo.bmp"));
   ASSERT_TRUE(fromBytes) << fromBytes.error().message;
   EXPECT_EQ(*fromBytes, *jpeg);
 
@@ -206,8 +208,8 @@ TEST(CodecTest, LoadImageFileTellsFormatsByTheirFirstBytes) {
   Result<Image> text = loadImageFile(dir.file("text.jpg"));
   ASSERT_FALSE(text);
   EXPECT_NE(text.error().message.find("text.jpg"), std::string::npos);
-  EXPECT_FALSE(isJpegData(asBytes("plain text")));
-  EXPECT_FALSE(isJpegData(asBytes(std::string("\xFF", 1))));
+  EXPECT_FALSE(isJpegData(byteSpan("plain text")));
+  EXPECT_FALSE(isJpegData(byteSpan(std::string("\xFF", 1))));
 }
 
 }  // namespace

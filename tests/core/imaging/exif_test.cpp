@@ -2,42 +2,58 @@
 
 #include <gtest/gtest.h>
 
-#include "core/imaging/imaging_test_util.h"
+#include "core/support/exif_builder.h"
 #include "core/support/test_files.h"
+#include "imaging/codec.h"
 
 namespace fotela {
 namespace {
 
-using test::asBytes;
-using test::exifSegment;
-using test::withSegment;
+using test::insertAfterStart;
+
+// An EXIF segment with the given orientation (see exif_builder.h for its layout).
+std::string exif(int orientation, bool bigEndian) {
+  return test::exifSegment({.bigEndian = bigEndian, .orientation = orientation});
+}
 
 TEST(ExifTest, ReadsTheOrientationInBothByteOrders) {
   const std::string jpeg = test::makeJpegBytes(16, 8);
-  for (bool little : {true, false}) {
+  for (bool big : {false, true}) {
     for (int o = 1; o <= 8; ++o) {
-      EXPECT_EQ(readExifOrientation(asBytes(withSegment(jpeg, exifSegment(o, little)))), o)
-          << "orientation " << o << (little ? " II" : " MM");
+      EXPECT_EQ(readExifOrientation(byteSpan(insertAfterStart(jpeg, exif(o, big)))), o)
+          << "orientation " << o << (big ? " MM" : " II");
     }
   }
 }
 
 TEST(ExifTest, MissingOrDamagedTagsMeanUpright) {
   const std::string jpeg = test::makeJpegBytes(16, 8);
-  std::string cut = exifSegment(6, true);
-  cut.resize(cut.size() - 12);  // the length still claims the full segment
-  std::string badOffset = exifSegment(6, false);
-  badOffset[14 + 4 + 3] = char(0x7F);  // IFD0 offset far beyond the segment
+  // The orientation entry is the first of IFD0; its value lies 28 bytes into the segment:
+  // marker and length 4, identifier 6, TIFF header 8, entry count 2, tag, type and count 8.
+  std::string cut = exif(6, false).substr(0, 28);  // the length still claims the full segment
+  // Cut inside the value, with the length saying so; the byte after the segment would
+  // complete the value 6 if the reader looked past the segment.
+  std::string cutShort = exif(6, true).substr(0, 29);
+  cutShort[2] = char((cutShort.size() - 2) >> 8);
+  cutShort[3] = char((cutShort.size() - 2) & 0xFF);
+  cutShort += '\x06';
+  std::string noTag = exif(6, true);
+  noTag[21] = char(0x7F);  // the orientation tag 0x0112 becomes 0x017F
+  std::string badOffset = exif(6, true);
+  badOffset[14] = char(0x7F);  // IFD0 at 0x7F000008, far beyond the segment
   const std::pair<const char*, std::string> cases[] = {
       {"no EXIF segment", jpeg},
-      {"orientation 0", withSegment(jpeg, exifSegment(0, true))},
-      {"orientation 9", withSegment(jpeg, exifSegment(9, true))},
-      {"segment cut short", withSegment(jpeg, cut)},
-      {"IFD offset out of range", withSegment(jpeg, badOffset)},
+      {"orientation 0", insertAfterStart(jpeg, exif(0, false))},
+      {"orientation 9", insertAfterStart(jpeg, exif(9, false))},
+      {"segment cut short", insertAfterStart(jpeg, cut)},
+      {"entry running past the segment", insertAfterStart(jpeg, cutShort)},
+      {"no orientation tag", insertAfterStart(jpeg, noTag)},
+      {"IFD offset out of range", insertAfterStart(jpeg, badOffset)},
       {"not a JPEG", std::string("GIF89a")},
       {"empty", std::string()},
   };
-  for (const auto& [what, bytes] : cases) EXPECT_EQ(readExifOrientation(asBytes(bytes)), 1) << what;
+  for (const auto& [what, bytes] : cases)
+    EXPECT_EQ(readExifOrientation(byteSpan(bytes)), 1) << what;
 }
 
 // The stored picture 3 x 2:  0 1 2 / 3 4 5 (pixel values), and each orientation's

@@ -4,7 +4,6 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <turbojpeg.h>
 #include <unistd.h>
 #include <utime.h>
 
@@ -51,18 +50,12 @@ std::string readFile(const std::string& path) {
   return s.str();
 }
 
-std::string makeJpegBytes(int width, int height, std::int32_t colour, int quality) {
-  std::vector<unsigned char> rgb(static_cast<std::size_t>(width) * height * 3);
-  for (std::size_t i = 0; i < rgb.size(); i += 3) {
-    rgb[i] = colour & 0xFF;
-    rgb[i + 1] = (colour >> 8) & 0xFF;
-    rgb[i + 2] = (colour >> 16) & 0xFF;
-  }
+std::string encodeJpegBytes(const Image& image, int flags, int quality, int subsampling) {
   tjhandle h = tjInitCompress();
   unsigned char* out = nullptr;
   unsigned long size = 0;
-  if (tjCompress2(h, rgb.data(), width, 0, height, TJPF_RGB, &out, &size, TJSAMP_420, quality, 0) !=
-      0) {
+  if (tjCompress2(h, image.data(), image.width(), 0, image.height(), TJPF_RGB, &out, &size,
+                  subsampling, quality, flags) != 0) {
     tjDestroy(h);
     throw std::runtime_error("tjCompress2 failed");
   }
@@ -70,6 +63,12 @@ std::string makeJpegBytes(int width, int height, std::int32_t colour, int qualit
   tjFree(out);
   tjDestroy(h);
   return bytes;
+}
+
+std::string makeJpegBytes(int width, int height, std::int32_t colour, int quality) {
+  Image image(width, height);
+  image.fill(colour);
+  return encodeJpegBytes(image, 0, quality, TJSAMP_420);
 }
 
 void writeJpeg(const std::string& path, int width, int height, std::int32_t colour) {

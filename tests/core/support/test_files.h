@@ -2,10 +2,14 @@
 // Helpers for tests: a temporary folder that cleans up after itself, file writing,
 // and small JPEGs encoded on the spot.
 
+#include <turbojpeg.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
+
+#include "imaging/image.h"
 
 namespace fotela::test {
 
@@ -26,7 +30,12 @@ class TempDir {
 void writeFile(const std::string& path, std::string_view bytes);
 std::string readFile(const std::string& path);
 
-// A baseline JPEG of the given size filled with one colour (packed R + G*256 + B*65536).
+// The picture encoded by TurboJPEG with the given flags (TJFLAG_PROGRESSIVE, ...),
+// quality and chroma subsampling (TJSAMP_*).
+std::string encodeJpegBytes(const Image& image, int flags = 0, int quality = 95,
+                            int subsampling = TJSAMP_444);
+// A baseline 4:2:0 JPEG of the given size filled with one colour (packed R + G*256 +
+// B*65536).
 std::string makeJpegBytes(int width, int height, std::int32_t colour = 0x808080, int quality = 90);
 void writeJpeg(const std::string& path, int width, int height, std::int32_t colour = 0x808080);
 

@@ -1,6 +1,6 @@
 #pragma once
-// Hand-built JPEG metadata segments for the editor's tests: an EXIF segment with an
-// orientation, pixel dimensions and a thumbnail directory, and ICC profile chunks.
+// Hand-built JPEG metadata segments for tests: an EXIF segment with an orientation, pixel
+// dimensions and a thumbnail directory, in either byte order, and ICC profile chunks.
 
 #include <cstdint>
 #include <string>
