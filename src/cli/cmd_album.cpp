@@ -13,6 +13,7 @@
 #include "common/files.h"
 #include "common/paths.h"
 #include "photos/folder_scan.h"
+#include "program/folder_change.h"
 #include "program/program_state.h"
 #include "program/startup.h"
 #include "publish/build_commands.h"

@@ -19,6 +19,7 @@
 #include "editor/photo_editor.h"
 #include "imaging/codec.h"
 #include "photos/folder_scan.h"
+#include "program/folder_change.h"
 #include "program/program_state.h"
 
 namespace fotela::cli {

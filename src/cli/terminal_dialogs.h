@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "program/user_dialogs.h"
+#include "common/user_dialogs.h"
 
 namespace fotela::cli {
 

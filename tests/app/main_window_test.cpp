@@ -4,7 +4,7 @@
 
 #include "browser/frm_main.h"
 #include "program/program_state.h"
-#include "program/scripted_dialogs.h"
+#include "common/scripted_dialogs.h"
 
 class MainWindowTest : public QObject {
   Q_OBJECT

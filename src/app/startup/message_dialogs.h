@@ -3,7 +3,7 @@
 
 #include <QWidget>
 
-#include "program/user_dialogs.h"
+#include "common/user_dialogs.h"
 
 namespace fotela::app {
 

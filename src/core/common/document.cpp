@@ -2,7 +2,7 @@
 
 #include "common/files.h"
 #include "common/paths.h"
-#include "program/user_dialogs.h"
+#include "common/user_dialogs.h"
 
 namespace fotela {
 namespace {

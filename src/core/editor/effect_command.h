@@ -6,7 +6,7 @@
 #include <string>
 
 #include "imaging/image.h"
-#include "program/user_dialogs.h"
+#include "common/user_dialogs.h"
 #include "settings/album_settings.h"
 
 namespace fotela {

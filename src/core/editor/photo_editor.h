@@ -21,7 +21,7 @@
 #include "editor/jpeg_metadata.h"
 #include "imaging/image.h"
 #include "program/program_state.h"
-#include "program/user_dialogs.h"
+#include "common/user_dialogs.h"
 
 namespace fotela {
 

@@ -10,7 +10,6 @@
 #include "common/paths.h"
 #include "common/text.h"
 #include "photos/image_size.h"
-#include "program/program_state.h"
 
 namespace fotela {
 namespace {
@@ -143,26 +142,6 @@ std::optional<FolderScan> scanFolder(const std::string& folder, std::stop_token 
                                      const ScanProgress& progress) {
   Scanner scanner(folder, stop, progress);
   return scanner.run(folder);
-}
-
-bool openPhotoFolder(ProgramState& state, const std::string& folder, std::stop_token stop,
-                     const ScanProgress& progress) {
-  AlbumSettings& s = state.settings;
-  s.PhotoFolder = folder;
-  if (s.TitleFromFolder == 1) {
-    std::string parent;
-    SplitFolderAndName(folder, parent, s.AlbumTitle);
-  }
-  state.photos.clear();
-  std::optional<FolderScan> scan = scanFolder(folder, stop, progress);
-  state.OrderChanged = 0;
-  if (!scan) {
-    state.order = {};
-    return false;
-  }
-  state.photos = std::move(scan->rows);
-  state.order = std::move(scan->order);
-  return true;
 }
 
 }  // namespace fotela

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "photos/photo_entry.h"
-#include "settings/order_file.h"
+#include "photos/order_file.h"
 
 namespace fotela {
 
@@ -32,13 +32,5 @@ using ScanProgress = std::function<void(std::size_t filesSeen)>;
 // Scans `folder`. nullopt when `stop` was requested before the scan finished.
 std::optional<FolderScan> scanFolder(const std::string& folder, std::stop_token stop = {},
                                      const ScanProgress& progress = {});
-
-struct ProgramState;
-
-// A folder change: `folder` becomes PhotoFolder (and, while TitleFromFolder is 1, its
-// last component the album title), its photo list and order entries replace the old ones,
-// and no change is pending. False, with an empty list, when stopped.
-bool openPhotoFolder(ProgramState& state, const std::string& folder, std::stop_token stop = {},
-                     const ScanProgress& progress = {});
 
 }  // namespace fotela

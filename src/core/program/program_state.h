@@ -9,7 +9,7 @@
 
 #include "photos/photo_entry.h"
 #include "settings/album_settings.h"
-#include "settings/order_file.h"
+#include "photos/order_file.h"
 
 namespace fotela {
 

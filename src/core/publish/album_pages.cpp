@@ -8,9 +8,9 @@
 #include "common/text.h"
 #include "photos/image_size.h"
 #include "program/program_state.h"
-#include "program/user_dialogs.h"
+#include "common/user_dialogs.h"
 #include "publish/page_pieces.h"
-#include "settings/order_file.h"
+#include "photos/order_file.h"
 
 namespace fotela {
 

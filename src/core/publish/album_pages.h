@@ -10,7 +10,7 @@
 
 #include "common/error.h"
 #include "photos/photo_entry.h"
-#include "program/user_dialogs.h"
+#include "common/user_dialogs.h"
 #include "settings/album_settings.h"
 
 namespace fotela {

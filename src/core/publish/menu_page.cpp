@@ -8,7 +8,7 @@
 #include "common/files.h"
 #include "common/paths.h"
 #include "program/program_state.h"
-#include "program/user_dialogs.h"
+#include "common/user_dialogs.h"
 #include "publish/page_pieces.h"
 
 namespace fotela {

@@ -21,7 +21,7 @@
 #include "imaging/exif.h"
 #include "imaging/resample.h"
 #include "program/program_state.h"
-#include "program/user_dialogs.h"
+#include "common/user_dialogs.h"
 
 namespace fotela {
 namespace {

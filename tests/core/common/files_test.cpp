@@ -11,7 +11,7 @@
 #include "common/document.h"
 #include "common/paths.h"
 #include "core/support/test_files.h"
-#include "program/scripted_dialogs.h"
+#include "common/scripted_dialogs.h"
 
 namespace fotela {
 namespace {

@@ -13,8 +13,6 @@
 namespace fotela {
 namespace {
 
-using test::ExifLayout;
-
 TEST(JpegMetadata, FindsTheExifSegmentAndEveryIccChunk) {
   const std::string exif = test::exifSegment({});
   const std::string xmp =
@@ -44,34 +42,6 @@ TEST(JpegMetadata, DamagedHeadersGiveWhatWasFoundBeforeTheDamage) {
   EXPECT_TRUE(readJpegMetadata("").empty());
   EXPECT_TRUE(readJpegMetadata("BM....").empty());
   EXPECT_TRUE(readJpegMetadata("\xFF\xD8\xFF").empty());
-}
-
-TEST(ExifForUprightPicture, ResetsOrientationSizesAndThumbnailInBothByteOrders) {
-  for (bool bigEndian : {false, true}) {
-    ExifLayout layout;
-    layout.bigEndian = bigEndian;
-    layout.orientation = 6;
-    layout.pixelX = 4000;
-    layout.pixelY = 3000;
-    const std::string patched = exifForUprightPicture(test::exifSegment(layout), 3000, 4000);
-    ASSERT_FALSE(patched.empty()) << bigEndian;
-    const test::ExifFacts facts = test::readExifFacts(patched);
-    EXPECT_EQ(facts.orientation, 1) << bigEndian;
-    EXPECT_EQ(facts.pixelX, 3000u) << bigEndian;
-    EXPECT_EQ(facts.pixelY, 4000u) << bigEndian;
-    EXPECT_EQ(facts.nextIfd, 0u) << "thumbnail unlinked";
-    EXPECT_EQ(patched.size(), test::exifSegment(layout).size()) << "patched in place";
-  }
-}
-
-TEST(ExifForUprightPicture, UnreadableSegmentsAreDropped) {
-  std::string exif = test::exifSegment({});
-  const std::string cases[] = {
-      exif.substr(0, 14),                                       // header cut short
-      exif.substr(0, 10) + "XX*\0" + exif.substr(14),           // unknown byte order
-      exif.substr(0, 14) + std::string("\xF0\xFF\x00\x00", 4),  // IFD0 past the end
-  };
-  for (const std::string& c : cases) EXPECT_EQ(exifForUprightPicture(c, 10, 10), "");
 }
 
 TEST(WithJpegMetadata, ExifReplacesTheEncodersJfifSegment) {

@@ -18,7 +18,7 @@
 #include "core/support/test_files.h"
 #include "editor/jpeg_metadata.h"
 #include "imaging/codec.h"
-#include "program/scripted_dialogs.h"
+#include "common/scripted_dialogs.h"
 
 namespace fotela {
 namespace {

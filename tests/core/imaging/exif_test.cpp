@@ -56,6 +56,34 @@ TEST(ExifTest, MissingOrDamagedTagsMeanUpright) {
     EXPECT_EQ(readExifOrientation(byteSpan(bytes)), 1) << what;
 }
 
+TEST(ExifForUprightPicture, ResetsOrientationSizesAndThumbnailInBothByteOrders) {
+  for (bool bigEndian : {false, true}) {
+    test::ExifLayout layout;
+    layout.bigEndian = bigEndian;
+    layout.orientation = 6;
+    layout.pixelX = 4000;
+    layout.pixelY = 3000;
+    const std::string patched = exifForUprightPicture(test::exifSegment(layout), 3000, 4000);
+    ASSERT_FALSE(patched.empty()) << bigEndian;
+    const test::ExifFacts facts = test::readExifFacts(patched);
+    EXPECT_EQ(facts.orientation, 1) << bigEndian;
+    EXPECT_EQ(facts.pixelX, 3000u) << bigEndian;
+    EXPECT_EQ(facts.pixelY, 4000u) << bigEndian;
+    EXPECT_EQ(facts.nextIfd, 0u) << "thumbnail unlinked";
+    EXPECT_EQ(patched.size(), test::exifSegment(layout).size()) << "patched in place";
+  }
+}
+
+TEST(ExifForUprightPicture, UnreadableSegmentsAreDropped) {
+  std::string exif = test::exifSegment({});
+  const std::string cases[] = {
+      exif.substr(0, 14),                                       // header cut short
+      exif.substr(0, 10) + "XX*\0" + exif.substr(14),           // unknown byte order
+      exif.substr(0, 14) + std::string("\xF0\xFF\x00\x00", 4),  // IFD0 past the end
+  };
+  for (const std::string& c : cases) EXPECT_EQ(exifForUprightPicture(c, 10, 10), "");
+}
+
 // The stored picture 3 x 2:  0 1 2 / 3 4 5 (pixel values), and each orientation's
 // upright picture, row by row.
 TEST(ExifTest, ApplyOrientationTurnsEveryCaseUpright) {

@@ -8,7 +8,7 @@
 #include "common/files.h"
 #include "core/publish/publish_fixture.h"
 #include "program/program_state.h"
-#include "program/scripted_dialogs.h"
+#include "common/scripted_dialogs.h"
 #include "settings/album_settings.h"
 
 namespace fotela {

@@ -6,7 +6,7 @@
 #include "core/publish/publish_fixture.h"
 #include "photos/folder_scan.h"
 #include "program/program_state.h"
-#include "program/scripted_dialogs.h"
+#include "common/scripted_dialogs.h"
 #include "publish/album_pages.h"
 
 namespace fotela {

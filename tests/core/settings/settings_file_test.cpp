@@ -8,7 +8,7 @@
 
 #include "common/paths.h"
 #include "core/support/test_files.h"
-#include "program/scripted_dialogs.h"
+#include "common/scripted_dialogs.h"
 
 namespace fotela {
 namespace {

@@ -10,7 +10,7 @@
 #include "imaging/codec.h"
 #include "photos/image_size.h"
 #include "program/program_state.h"
-#include "program/scripted_dialogs.h"
+#include "common/scripted_dialogs.h"
 
 namespace fotela {
 

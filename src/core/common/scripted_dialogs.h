@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "program/user_dialogs.h"
+#include "common/user_dialogs.h"
 
 namespace fotela {
 

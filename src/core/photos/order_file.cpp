@@ -1,4 +1,4 @@
-#include "settings/order_file.h"
+#include "photos/order_file.h"
 
 #include "common/cp932.h"
 #include "common/files.h"
