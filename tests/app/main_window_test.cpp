@@ -3,8 +3,8 @@
 #include <QtTest/QtTest>
 
 #include "browser/frm_main.h"
-#include "program/program_state.h"
 #include "common/scripted_dialogs.h"
+#include "program/program_state.h"
 
 class MainWindowTest : public QObject {
   Q_OBJECT

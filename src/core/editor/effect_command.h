@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "imaging/image.h"
 #include "common/user_dialogs.h"
+#include "imaging/image.h"
 #include "settings/album_settings.h"
 
 namespace fotela {

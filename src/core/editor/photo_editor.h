@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "common/error.h"
+#include "common/user_dialogs.h"
 #include "editor/effect_command.h"
 #include "editor/jpeg_metadata.h"
 #include "imaging/image.h"
 #include "program/program_state.h"
-#include "common/user_dialogs.h"
 
 namespace fotela {
 

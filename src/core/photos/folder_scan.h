@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "photos/photo_entry.h"
 #include "photos/order_file.h"
+#include "photos/photo_entry.h"
 
 namespace fotela {
 

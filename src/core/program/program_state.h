@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "photos/order_file.h"
 #include "photos/photo_entry.h"
 #include "settings/album_settings.h"
-#include "photos/order_file.h"
 
 namespace fotela {
 

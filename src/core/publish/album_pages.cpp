@@ -6,11 +6,11 @@
 #include "common/numbers.h"
 #include "common/paths.h"
 #include "common/text.h"
-#include "photos/image_size.h"
-#include "program/program_state.h"
 #include "common/user_dialogs.h"
-#include "publish/page_pieces.h"
+#include "photos/image_size.h"
 #include "photos/order_file.h"
+#include "program/program_state.h"
+#include "publish/page_pieces.h"
 
 namespace fotela {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "common/error.h"
-#include "photos/photo_entry.h"
 #include "common/user_dialogs.h"
+#include "photos/photo_entry.h"
 #include "settings/album_settings.h"
 
 namespace fotela {

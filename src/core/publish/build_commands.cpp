@@ -1,7 +1,7 @@
 #include "publish/build_commands.h"
 
-#include "program/program_state.h"
 #include "common/user_dialogs.h"
+#include "program/program_state.h"
 #include "publish/album_pages.h"
 
 namespace fotela {

@@ -7,8 +7,8 @@
 
 #include "common/files.h"
 #include "common/paths.h"
-#include "program/program_state.h"
 #include "common/user_dialogs.h"
+#include "program/program_state.h"
 #include "publish/page_pieces.h"
 
 namespace fotela {

@@ -17,11 +17,11 @@
 #include "common/numbers.h"
 #include "common/paths.h"
 #include "common/text.h"
+#include "common/user_dialogs.h"
 #include "imaging/codec.h"
 #include "imaging/exif.h"
 #include "imaging/resample.h"
 #include "program/program_state.h"
-#include "common/user_dialogs.h"
 
 namespace fotela {
 namespace {

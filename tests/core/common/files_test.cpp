@@ -10,8 +10,8 @@
 
 #include "common/document.h"
 #include "common/paths.h"
-#include "core/support/test_files.h"
 #include "common/scripted_dialogs.h"
+#include "core/support/test_files.h"
 
 namespace fotela {
 namespace {

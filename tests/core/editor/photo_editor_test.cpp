@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "common/scripted_dialogs.h"
 #include "core/support/exif_builder.h"
 #include "core/support/test_files.h"
 #include "editor/jpeg_metadata.h"
 #include "imaging/codec.h"
-#include "common/scripted_dialogs.h"
 
 namespace fotela {
 namespace {

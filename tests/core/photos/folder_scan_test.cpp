@@ -177,7 +177,5 @@ TEST(FolderScanTest, ReportsProgressAndStops) {
 }  // namespace fotela
 
 namespace fotela {
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 }  // namespace fotela

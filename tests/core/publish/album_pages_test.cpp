@@ -6,9 +6,9 @@
 
 #include "common/cp932.h"
 #include "common/files.h"
+#include "common/scripted_dialogs.h"
 #include "core/publish/publish_fixture.h"
 #include "program/program_state.h"
-#include "common/scripted_dialogs.h"
 #include "settings/album_settings.h"
 
 namespace fotela {

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "common/files.h"
+#include "common/scripted_dialogs.h"
 #include "core/publish/publish_fixture.h"
 #include "photos/folder_scan.h"
 #include "program/program_state.h"
-#include "common/scripted_dialogs.h"
 #include "publish/album_pages.h"
 
 namespace fotela {

@@ -7,8 +7,8 @@
 #include <optional>
 
 #include "common/paths.h"
-#include "core/support/test_files.h"
 #include "common/scripted_dialogs.h"
+#include "core/support/test_files.h"
 
 namespace fotela {
 namespace {

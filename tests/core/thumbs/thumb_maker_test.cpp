@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <mutex>
 
+#include "common/scripted_dialogs.h"
 #include "core/support/test_files.h"
 #include "imaging/codec.h"
 #include "photos/image_size.h"
 #include "program/program_state.h"
-#include "common/scripted_dialogs.h"
 
 namespace fotela {
 
