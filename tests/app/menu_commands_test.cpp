@@ -194,6 +194,16 @@ class MenuCommandsTest : public QObject {
     QCOMPARE(opened.size(), std::size_t{1});
     QVERIFY(QFileInfo::exists(opened[0].toLocalFile()));
     QCOMPARE(dialogs.shown.size(), std::size_t{1});
+    // An installed program finds it in share/fotela beside its bin folder.
+    fs::create_directories(dir->file("usr/bin"));
+    fs::create_directories(dir->file("usr/share/fotela"));
+    writeFile(dir->file("usr/share/fotela/help.htm"), "<html></html>");
+    fotela::setProgramFolder(dir->file("usr/bin"));
+    app::showHelpPage(nullptr, *state, dialogs);
+    QCOMPARE(opened.size(), std::size_t{2});
+    QCOMPARE(opened[1],
+             QUrl::fromLocalFile(QString::fromStdString(dir->file("usr/share/fotela/help.htm"))));
+    QCOMPARE(dialogs.shown.size(), std::size_t{1});
     app::setDocumentOpener(app::openWithDesktop);
     fotela::setProgramFolder(saved);
   }
