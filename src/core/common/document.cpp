@@ -34,9 +34,12 @@ void ShowDocument(const std::string& path, const DocumentOpener& open, UserDialo
 
 void showHelp(const DocumentOpener& open, UserDialogs& dialogs) {
   const std::string folder = ProgramFolder();
-  if (isFile(folder + "/help.htm")) {
-    ShowDocument(folder + "/help", open, dialogs);
-    return;
+  // Beside the program, or where an installed program keeps its documents.
+  for (const std::string& candidate : {folder, normalFolderPath(folder + "/../share/fotela")}) {
+    if (findFileIgnoringCase(candidate, "help.htm")) {
+      ShowDocument(candidate + "/help", open, dialogs);
+      return;
+    }
   }
   dialogs.message(folder + "/help.htm" + "がありません。", kProgramTitle, DialogIcon::Warning);
 }

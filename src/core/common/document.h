@@ -16,7 +16,8 @@ class UserDialogs;
 // when both fail, shows the browser-missing warning.
 void ShowDocument(const std::string& path, const DocumentOpener& open, UserDialogs& dialogs);
 
-// The help command: opens ProgramFolder()/help(.HTM) or warns that help.htm is missing.
+// The help command: opens help.htm (any letter case) beside the program, else in the
+// installed program's share/fotela folder, or warns that help.htm is missing.
 void showHelp(const DocumentOpener& open, UserDialogs& dialogs);
 
 }  // namespace fotela

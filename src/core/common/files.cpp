@@ -153,8 +153,13 @@ int CopyAllFiles(const std::string& source, const std::string& target) {
   std::error_code ec;
   if (!fs::is_directory(source, ec) || !fs::is_directory(target, ec)) return 1;
   for (const std::string& name : listFolder(source, EntryKind::File)) {
-    fs::copy_file(fs::path(source) / name, fs::path(target) / name,
-                  fs::copy_options::overwrite_existing, ec);
+    const fs::path from = fs::path(source) / name;
+    const fs::path to = fs::path(target) / name;
+    fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+    if (ec) return 1;
+    // The copy keeps the photo's time: the photo list shows it as 更新日時.
+    const auto modified = fs::last_write_time(from, ec);
+    if (!ec) fs::last_write_time(to, modified, ec);
     if (ec) return 1;
   }
   return 0;
@@ -164,7 +169,10 @@ int DeleteAllFiles(const std::string& folder) {
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) return 1;
   for (const std::string& name : listFolder(folder, EntryKind::File)) {
-    if (!fs::remove(fs::path(folder) / name, ec) || ec) return 1;
+    const fs::path file = fs::path(folder) / name;
+    // A file the user may not write counts as one that cannot be deleted.
+    if (::access(file.c_str(), W_OK) != 0) return 1;
+    if (!fs::remove(file, ec) || ec) return 1;
   }
   return 0;
 }

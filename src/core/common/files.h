@@ -48,10 +48,12 @@ class FileNameIndex {
 // folded; the exact name wins when several match. nullopt when none.
 std::optional<std::string> findFileIgnoringCase(const std::string& folder, std::string_view name);
 
-// Copies every ordinary file of `source` into `target`, replacing existing files.
-// 0 = all copied, 1 = failure (stops at the first failing copy).
+// Copies every ordinary file of `source` into `target`, replacing existing files and
+// keeping each file's modification time. 0 = all copied, 1 = failure (stops at the
+// first failing copy).
 int CopyAllFiles(const std::string& source, const std::string& target);
-// Deletes every ordinary file of `folder`. 0 = all deleted, 1 = failure.
+// Deletes every ordinary file of `folder`; a file the user may not write fails.
+// 0 = all deleted, 1 = failure.
 int DeleteAllFiles(const std::string& folder);
 
 // A regular file opened for reading at given offsets. Opening never blocks (a pipe that

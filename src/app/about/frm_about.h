@@ -1,0 +1,30 @@
+#pragma once
+// The about box: the program's title, version and description, and a button that starts
+// the desktop's system-information program.
+
+#include <QDialog>
+#include <QStringList>
+
+namespace fotela {
+class UserDialogs;
+}
+
+namespace fotela::app {
+
+class frmAbout : public QDialog {
+  Q_OBJECT
+ public:
+  explicit frmAbout(UserDialogs& dialogs, QWidget* parent = nullptr);
+
+  // "major.minor.revision" of this build.
+  static QString versionText();
+  // The system-information programs looked for on PATH, first found is started.
+  static QStringList systemInfoPrograms();
+
+ private:
+  void startSysInfo();
+
+  UserDialogs& dialogs_;
+};
+
+}  // namespace fotela::app

@@ -1,0 +1,370 @@
+#include "settings_ui/dialog.h"
+
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDir>
+#include <QEvent>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStorageInfo>
+#include <QVBoxLayout>
+
+#include "common/paths.h"
+#include "common/text.h"
+#include "common/user_dialogs.h"
+#include "program/program_state.h"
+#include "settings/settings_checks.h"
+#include "settings/settings_file.h"
+#include "settings/settings_paths.h"
+
+namespace fotela::app {
+namespace {
+
+QString qs(const std::string& s) {
+  return QString::fromStdString(s);
+}
+std::string ss(const QString& s) {
+  return s.toStdString();
+}
+
+const QString kAllFiles = QStringLiteral("全てのファイル (*)");
+
+}  // namespace
+
+Dialog::Dialog(ProgramState& state, UserDialogs& dialogs, QWidget* parent)
+    : QDialog(parent), state_(state), dialogs_(dialogs) {
+  setWindowTitle(QStringLiteral("設定"));
+  setWindowModality(Qt::ApplicationModal);
+
+  auto* form = new QGridLayout;
+  int row = 0;
+  Check1 = new QCheckBox(QStringLiteral("タイトルをフォルダー名にする"));
+  form->addWidget(Check1, row++, 0, 1, 4);
+
+  // One row: caption, box, and what stands to the right of the box. Indented rows leave
+  // the first column empty.
+  auto addRow = [&](const QString& caption, bool indented, QWidget* extra = nullptr) {
+    auto* label = new QLabel(caption);
+    auto* box = new QLineEdit;
+    label->setBuddy(box);
+    box->setAccessibleName(caption);
+    form->addWidget(label, row, indented ? 1 : 0, 1, indented ? 1 : 2);
+    form->addWidget(box, row, 2);
+    if (extra) form->addWidget(extra, row, 3);
+    ++row;
+    return box;
+  };
+  auto browseButton = [](const QString& rowCaption) {
+    auto* button = new QPushButton(QStringLiteral("参照"));
+    button->setAccessibleDescription(rowCaption);
+    button->setAutoDefault(false);
+    return button;
+  };
+
+  Text1 = addRow(QStringLiteral("タイトル"), false);
+  Text1->setMinimumWidth(280);
+  Text5 = addRow(QStringLiteral("アルバムＨＴＭＬ"), false);
+  Text2 = addRow(QStringLiteral("サムネイルフォルダ"), false);
+  Text3 = addRow(QStringLiteral("画像フォルダ"), false);
+  Text4 = addRow(QStringLiteral("フレーム横幅"), false);
+  Text6 = addRow(QStringLiteral("一覧ページ横幅"), false);
+  Text9 = addRow(QStringLiteral("スライドショー時間"), false,
+                 new QLabel(QStringLiteral("(1秒 ： 1000)")));
+
+  form->addWidget(new QLabel(QStringLiteral("BODYタグの属性")), row++, 0, 1, 4);
+  form->setColumnMinimumWidth(0, 16);
+
+  struct ColourRow {
+    QLineEdit** box;
+    const char* caption;
+  };
+  const ColourRow colours[] = {{&Text7, "背景色"},
+                               {&Text8, "文字色"},
+                               {&Text10, "リンク色"},
+                               {&Text11, "訪問済色"},
+                               {&Text12, "リンク中色"}};
+  for (const ColourRow& c : colours) {
+    const QString caption = QString::fromUtf8(c.caption);
+    QPushButton* button = browseButton(caption);
+    QLineEdit* box = addRow(caption, true, button);
+    *c.box = box;
+    connect(button, &QPushButton::clicked, this,
+            [this, box] { box->setText(getColor(box->text())); });
+  }
+  struct PathRow {
+    QLineEdit** box;
+    const char* caption;
+    bool indented;
+    int kind;
+  };
+  const PathRow paths[] = {{&Text13, "背景画像", true, 1},
+                           {&Text14, "戻り先", false, 2},
+                           {&Text15, "カメラのアドレス", false, 3}};
+  for (const PathRow& p : paths) {
+    const QString caption = QString::fromUtf8(p.caption);
+    QPushButton* button = browseButton(caption);
+    QLineEdit* box = addRow(caption, p.indented, button);
+    *p.box = box;
+    const int kind = p.kind;
+    connect(button, &QPushButton::clicked, this,
+            [this, box, kind] { box->setText(Sansyou(box->text(), kind)); });
+  }
+
+  auto* videoLabel = new QLabel(QStringLiteral("動画を対象とする"));
+  Combo1 = new QComboBox;
+  Combo1->addItems({QStringLiteral("0:対象外"), QStringLiteral("1:対象")});
+  Combo1->setAccessibleName(videoLabel->text());
+  videoLabel->setBuddy(Combo1);
+  form->addWidget(videoLabel, row, 0, 1, 2);
+  form->addWidget(Combo1, row, 2, Qt::AlignLeft);
+  ++row;
+
+  auto* ok = new QPushButton(QStringLiteral("OK"));
+  ok->setDefault(true);
+  auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"));
+  cancel->setAutoDefault(false);
+  auto* defaults = new QPushButton(QStringLiteral("デフォルト"));
+  defaults->setAutoDefault(false);
+  auto* buttons = new QVBoxLayout;
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  buttons->addWidget(defaults);
+  buttons->addStretch();
+
+  auto* columns = new QHBoxLayout(this);
+  columns->addLayout(form, 1);
+  columns->addLayout(buttons);
+
+  auto* menuBar = new QMenuBar(this);
+  QMenu* file = menuBar->addMenu(QStringLiteral("ファイル(&S)"));
+  file->addAction(QStringLiteral("設定の読込(&O)"), this, &Dialog::setGet);
+  file->addAction(QStringLiteral("設定の保存(&P)"), this, &Dialog::setPut);
+  columns->setMenuBar(menuBar);
+
+  connect(ok, &QPushButton::clicked, this, &Dialog::accept);
+  connect(cancel, &QPushButton::clicked, this, &Dialog::reject);
+  connect(defaults, &QPushButton::clicked, this, &Dialog::setDefaults);
+  connect(Check1, &QCheckBox::toggled, this, &Dialog::titleFromFolderChanged);
+  Text7->installEventFilter(this);
+
+  DispSet();
+}
+
+QString Dialog::folderTitle() const {
+  std::string folder, name;
+  SplitFolderAndName(state_.settings.PhotoFolder, folder, name);
+  return qs(name);
+}
+
+void Dialog::titleFromFolderChanged() {
+  if (Check1->isChecked()) Text1->setText(folderTitle());
+  Text1->setEnabled(!Check1->isChecked());
+}
+
+void Dialog::DispSet() {
+  const AlbumSettings& s = state_.settings;
+  Check1->setChecked(s.TitleFromFolder == 1);
+  Text1->setText(s.TitleFromFolder == 1 ? folderTitle() : qs(s.AlbumTitle));
+  Text1->setEnabled(s.TitleFromFolder != 1);
+  Text5->setText(qs(s.AlbumHtml));
+  Text2->setText(qs(s.ThumbFolder));
+  Text3->setText(qs(s.ImageFolder));
+  Text6->setText(QString::number(s.ListPageWidth));
+  Text4->setText(QString::number(s.FrameWidth));
+  Text9->setText(QString::number(s.SlideInterval));
+  Text7->setText(qs(s.BgColor));
+  Text8->setText(qs(s.TextColor));
+  Text10->setText(qs(s.LinkColor));
+  Text11->setText(qs(s.VLinkColor));
+  Text12->setText(qs(s.ALinkColor));
+  Text13->setText(qs(s.BgImage));
+  Text14->setText(qs(s.ReturnPage));
+  Text15->setText(qs(s.CameraFolder));
+  Combo1->setCurrentIndex(s.IncludeVideos != 0 ? 1 : 0);
+}
+
+void Dialog::setDefaults() {
+  const AlbumSettings d = defaultAlbumSettings();
+  Check1->setChecked(true);
+  titleFromFolderChanged();
+  Text5->setText(qs(d.AlbumHtml));
+  Text2->setText(qs(d.ThumbFolder));
+  Text3->setText(qs(d.ImageFolder));
+  Text6->setText(QString::number(d.ListPageWidth));
+  Text4->setText(QString::number(d.FrameWidth));
+  Text9->setText(QString::number(d.SlideInterval));
+  Text7->setText(qs(d.BgColor));
+  Text8->setText(qs(d.TextColor));
+  Text10->setText(qs(d.LinkColor));
+  Text11->setText(qs(d.VLinkColor));
+  Text12->setText(qs(d.ALinkColor));
+  Text13->setText(qs(d.BgImage));
+  Text14->setText(qs(d.ReturnPage));
+  Text15->setText(qs(d.CameraFolder));
+  Combo1->setCurrentIndex(0);
+}
+
+bool Dialog::storeControls(bool withVideos) {
+  const SettingsTexts texts{ss(Text2->text()), ss(Text3->text()), ss(Text4->text()),
+                            ss(Text6->text()), ss(Text9->text())};
+  if (auto problem = checkSettingsTexts(texts)) {
+    QLineEdit* box = nullptr;
+    switch (problem->box) {
+      case SettingsBox::ThumbFolder:
+        box = Text2;
+        break;
+      case SettingsBox::ImageFolder:
+        box = Text3;
+        break;
+      case SettingsBox::FrameWidth:
+        box = Text4;
+        break;
+      case SettingsBox::ListPageWidth:
+        box = Text6;
+        break;
+      case SettingsBox::SlideInterval:
+        box = Text9;
+        break;
+    }
+    dialogs_.message(problem->message, ss(windowTitle()), DialogIcon::Warning);
+    box->setFocus(Qt::OtherFocusReason);
+    box->selectAll();
+    return false;
+  }
+  AlbumSettings& s = state_.settings;
+  s.TitleFromFolder = Check1->isChecked() ? 1 : 0;
+  s.AlbumTitle = ss(Text1->text());
+  s.AlbumHtml = ss(Text5->text());
+  s.ThumbFolder = texts.ThumbFolder;
+  s.ImageFolder = texts.ImageFolder;
+  s.ListPageWidth = *wholeInt16(texts.ListPageWidth);
+  s.FrameWidth = *wholeInt16(texts.FrameWidth);
+  s.SlideInterval = *wholeInt16(texts.SlideInterval);
+  s.BgColor = ss(Text7->text());
+  s.TextColor = ss(Text8->text());
+  s.LinkColor = ss(Text10->text());
+  s.VLinkColor = ss(Text11->text());
+  s.ALinkColor = ss(Text12->text());
+  s.BgImage = ss(Text13->text());
+  s.ReturnPage = ss(Text14->text());
+  s.CameraFolder = ss(Text15->text());
+  // The leading digit of the drop-down's item is the value.
+  if (withVideos) s.IncludeVideos = Combo1->currentText().startsWith(QChar('1')) ? 1 : 0;
+  return true;
+}
+
+void Dialog::accept() {
+  if (storeControls(true)) QDialog::accept();
+}
+
+bool Dialog::eventFilter(QObject* watched, QEvent* event) {
+  // Enter in the background-colour box neither closes the dialog nor does anything else.
+  if (watched == Text7 && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+QString Dialog::getColor(const QString& hex) {
+  const std::int32_t packed = colourOfHex(ss(hex));
+  QColorDialog dialog(QColor(packed & 0xFF, (packed >> 8) & 0xFF, (packed >> 16) & 0xFF), this);
+  dialog.setOption(QColorDialog::DontUseNativeDialog);
+  dialog.setWindowTitle(QStringLiteral("色の設定"));
+  if (dialog.exec() != QDialog::Accepted) return hex;
+  const QColor c = dialog.selectedColor();
+  if (!c.isValid()) return hex;
+  return qs(ColorToHex(c.red() + c.green() * 256 + c.blue() * 65536));
+}
+
+QString Dialog::Sansyou(const QString& text, int kind) {
+  const std::string photoFolder = state_.settings.PhotoFolder;
+  QFileDialog dialog(this, QStringLiteral("設定の読込"));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  if (kind == 3) {
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    QString start;
+    if (!text.isEmpty()) {
+      start = qs(cameraFolderPath(ss(text), photoFolder));
+    } else {
+      // A memory card is mounted under the user's media folder.
+      const QString user = qEnvironmentVariable("USER");
+      for (const QString& media :
+           {QStringLiteral("/media/") + user, QStringLiteral("/run/media/") + user})
+        if (!user.isEmpty() && QDir(media).exists()) {
+          start = media;
+          break;
+        }
+    }
+    dialog.setDirectory(start.isEmpty() ? qs(photoFolder) : start);
+  } else {
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters({kind == 1 ? QStringLiteral("画像 (*.jpg *.gif *.bmp)")
+                                     : QStringLiteral("ＨＴＭＬ (*.HTM *.HTML)"),
+                           kAllFiles});
+    std::string folder, name;
+    SplitFolderAndName(Zettai(ss(text), photoFolder), folder, name);
+    dialog.setDirectory(qs(folder.empty() ? std::string(1, kSeparator) : folder));
+    if (!name.empty()) dialog.selectFile(qs(name));
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return text;
+  const QString chosen = dialog.selectedFiles().constFirst();
+  if (kind == 3) return qs(folderPrefix(normalFolderPath(ss(chosen))));
+  // A file on another volume keeps its absolute path, as a path on another drive would.
+  if (QStorageInfo(chosen).rootPath() != QStorageInfo(qs(photoFolder)).rootPath()) return chosen;
+  return qs(Soutai(ss(chosen), photoFolder));
+}
+
+QString Dialog::chooseSettingsFile(const QString& title, bool save) {
+  if (state_.LastSettingsPath.empty())
+    state_.LastSettingsPath = folderPrefix(state_.settings.PhotoFolder);
+  std::string folder, name;
+  SplitFolderAndName(state_.LastSettingsPath, folder, name);
+  QFileDialog dialog(this, title);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  if (save) {
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  }
+  const QString settingsFilter = QStringLiteral("設定 (*.ini)");
+  dialog.setNameFilters({kAllFiles, QStringLiteral("テキスト (*.txt)"), settingsFilter});
+  dialog.setDirectory(qs(folder.empty() ? std::string(1, kSeparator) : folder));
+  if (name.empty())
+    dialog.selectNameFilter(settingsFilter);
+  else
+    dialog.selectFile(qs(name));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().constFirst();
+}
+
+void Dialog::setGet() {
+  const QString file = chooseSettingsFile(QStringLiteral("設定の読込"), false);
+  if (file.isEmpty()) return;
+  state_.LastSettingsPath = ss(file);
+  if (auto loaded = loadSettingsFile(state_.settings, state_.LastSettingsPath, dialogs_); !loaded) {
+    dialogs_.message(loaded.error().message, "設定の読込", DialogIcon::Warning);
+    return;
+  }
+  DispSet();
+}
+
+void Dialog::setPut() {
+  const QString file = chooseSettingsFile(QStringLiteral("設定の保存"), true);
+  if (file.isEmpty()) return;
+  state_.LastSettingsPath = ss(file);
+  // The drop-down is not read: the video setting in force is saved.
+  if (!storeControls(false)) return;
+  if (auto written = WriteSettings(state_.settings, state_.LastSettingsPath); !written)
+    dialogs_.message(written.error().message, "設定の保存", DialogIcon::Critical);
+}
+
+}  // namespace fotela::app
