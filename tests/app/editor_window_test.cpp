@@ -356,13 +356,15 @@ class EditorWindowTest : public QObject {
     whenDialogShows([](Dialog1& d) { answer(d, "20", "0000FF", true); });
     QSignalSpy done(window.get(), &frmEditImg::commandFinished);
     QString progressTitle;
-    std::function<void()> stopWhenShown = [&] {
+    QTimer stopWhenShown;  // polls until the progress window is up, then presses 中止
+    connect(&stopWhenShown, &QTimer::timeout, [&] {
       auto* progress = window->findChild<QProgressDialog*>();
-      if (!progress || !progress->isVisible()) return QTimer::singleShot(0, stopWhenShown);
+      if (!progress || !progress->isVisible()) return;
       progressTitle = progress->windowTitle();
       progress->cancel();
-    };
-    QTimer::singleShot(0, stopWhenShown);
+      stopWhenShown.stop();
+    });
+    stopWhenShown.start(0);
     window->findChild<QAction*>("mnuWaku")->trigger();
     QVERIFY(done.count() > 0 || done.wait());
     QCOMPARE(progressTitle, QStringLiteral("一括加工"));

@@ -315,7 +315,9 @@ void frmEditImg::effectCommand(EffectCommand command) {
   progress_ = new QProgressDialog(this);
   progress_->setWindowTitle(QStringLiteral("一括加工"));
   progress_->setCancelButtonText(QStringLiteral("中止"));
-  progress_->setWindowModality(Qt::WindowModal);
+  // Not modal: a modal progress window runs the event loop inside setValue. The editor's
+  // commands are disabled until the run ends.
+  progress_->setWindowModality(Qt::NonModal);
   progress_->setAutoReset(false);
   progress_->setAutoClose(false);
   progress_->setMinimumDuration(0);
@@ -333,8 +335,8 @@ void frmEditImg::effectCommand(EffectCommand command) {
           this,
           [this, done, path = QString::fromStdString(path)] {
             if (!progress_ || progress_->wasCanceled()) return;
-            progress_->setValue(static_cast<int>(done));
             if (!path.isEmpty()) progress_->setLabelText(path);
+            progress_->setValue(static_cast<int>(done));
           },
           Qt::QueuedConnection);
     };
