@@ -327,13 +327,13 @@ CommandReport PhotoEditor::runBatch(const std::vector<EffectStep>& steps,
   return report;
 }
 
-CommandReport PhotoEditor::runEffectCommand(EffectCommand command, const EffectDialogAnswer& answer,
-                                            const BatchProgress& progress, std::stop_token stop) {
-  CommandReport report;
-  if (!answer.ok) return report;
-  std::optional<EffectStep> step =
-      prepareEffect(command, answer.text1, answer.text2, report.outcome);
-  if (!step) return report;
+std::optional<EffectStep> PhotoEditor::beginEffectCommand(EffectCommand command,
+                                                          const EffectDialogAnswer& answer,
+                                                          CommandOutcome& outcome) {
+  outcome = CommandOutcome::Stopped;
+  if (!answer.ok) return std::nullopt;
+  std::optional<EffectStep> step = prepareEffect(command, answer.text1, answer.text2, outcome);
+  if (!step) return std::nullopt;
 
   if (answer.allPhotos && changed == 1) {
     if (dialogs_.ask("現在の写真の変更を保存しますか？", "写真の保存", DialogButtons::YesNo,
@@ -341,27 +341,49 @@ CommandReport PhotoEditor::runEffectCommand(EffectCommand command, const EffectD
       // The batch replaces the shown picture; when the save fails the changes would be
       // lost, so the command stops instead.
       if (auto r = save(); !r) {
-        report.outcome = CommandOutcome::Refused;
-        this->report(r.error());
-        return report;
+        outcome = CommandOutcome::Refused;
+        report(r.error());
+        return std::nullopt;
       }
     }
   }
+  return step;
+}
 
+CommandReport PhotoEditor::executeEffectCommand(const EffectStep& step, bool allPhotos,
+                                                const BatchProgress& progress,
+                                                std::stop_token stop) {
+  CommandReport result;
   sStart();
-  if (answer.allPhotos) {
-    report = runBatch({*step}, progress, stop);
-    if (!report.failures.empty()) {
-      std::string text = "次の写真は加工できませんでした。";
-      for (const std::string& f : report.failures) text += "\r" + f;
-      dialogs_.message(text, kProgramTitle, DialogIcon::Warning);
-    }
+  if (allPhotos) {
+    result = runBatch({step}, progress, stop);
   } else {
-    report.outcome = CommandOutcome::Applied;
-    if (auto r = applyEffect(*step); !r) this->report(r.error());
+    result.outcome = CommandOutcome::Applied;
+    if (auto r = applyEffect(step); !r) result.failures.push_back(r.error().message);
   }
   sEnd();
-  return report;
+  return result;
+}
+
+void PhotoEditor::showFailures(const CommandReport& result) {
+  if (result.failures.empty()) return;
+  if (result.outcome == CommandOutcome::Applied) {
+    dialogs_.message(result.failures.front(), kProgramTitle, DialogIcon::Warning);
+    return;
+  }
+  std::string text = "次の写真は加工できませんでした。";
+  for (const std::string& f : result.failures) text += "\r" + f;
+  dialogs_.message(text, kProgramTitle, DialogIcon::Warning);
+}
+
+CommandReport PhotoEditor::runEffectCommand(EffectCommand command, const EffectDialogAnswer& answer,
+                                            const BatchProgress& progress, std::stop_token stop) {
+  CommandReport result;
+  std::optional<EffectStep> step = beginEffectCommand(command, answer, result.outcome);
+  if (!step) return result;
+  result = executeEffectCommand(*step, answer.allPhotos, progress, stop);
+  showFailures(result);
+  return result;
 }
 
 }  // namespace fotela

@@ -106,6 +106,18 @@ class PhotoEditor {
   CommandReport runEffectCommand(EffectCommand command, const EffectDialogAnswer& answer,
                                  const BatchProgress& progress = {}, std::stop_token stop = {});
 
+  // runEffectCommand in three steps, for a window that runs the work on a worker thread:
+  // beginEffectCommand on the UI thread (stop, store, check, the question about saving the
+  // current photo; messages go through UserDialogs), then executeEffectCommand on any
+  // thread (sStart, the effect or the batch, sEnd; it shows nothing, failures come back in
+  // the report), then showFailures on the UI thread.
+  std::optional<EffectStep> beginEffectCommand(EffectCommand command,
+                                               const EffectDialogAnswer& answer,
+                                               CommandOutcome& outcome);
+  CommandReport executeEffectCommand(const EffectStep& step, bool allPhotos,
+                                     const BatchProgress& progress = {}, std::stop_token stop = {});
+  void showFailures(const CommandReport& report);
+
   // The pieces of runEffectCommand, for callers that chain several effects (the command
   // line). prepareEffect stores, parses and checks against the shown picture: a step, or
   // nullopt with `outcome` Stopped or Refused (a message was shown).

@@ -517,5 +517,29 @@ TEST_F(EditorTest, BatchStopsBetweenPhotos) {
   EXPECT_EQ(test::readFile(paths[2]), third);
 }
 
+// The window runs the work on a worker thread: only the first and last steps may show
+// anything, so no message box is ever opened from the worker.
+TEST_F(EditorTest, ExecutingACommandShowsNothingAndReportsFailures) {
+  addPhoto("e1", 30, 30);
+  test::writeFile(dir.file("broken.jpg"), "\xFF\xD8 broken");
+  state.photos.push_back(PhotoEntry{"broken", "jpg", "", "", "", "", ""});
+  ASSERT_TRUE(editor.loadPhoto(dir.file("e1.jpg")));
+  editor.rotate(90);
+
+  CommandOutcome outcome;
+  dialogs.answerNext(DialogAnswer::No);
+  const std::optional<EffectStep> step =
+      editor.beginEffectCommand(EffectCommand::RaisedFrame, {true, "2", "FFFFFF", true}, outcome);
+  ASSERT_TRUE(step);
+  ASSERT_EQ(dialogs.shown.size(), 1u) << "the save question comes before the work";
+  const CommandReport report = editor.executeEffectCommand(*step, true);
+  EXPECT_EQ(dialogs.shown.size(), 1u);
+  ASSERT_EQ(report.failures.size(), 1u);
+  EXPECT_EQ(report.photosSaved, 1u);
+  editor.showFailures(report);
+  ASSERT_EQ(dialogs.shown.size(), 2u);
+  EXPECT_NE(dialogs.shown[1].text.find("broken.jpg"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace fotela
