@@ -118,8 +118,9 @@ int runPages(ProgramState& state, TerminalDialogs& dialogs, const AlbumOptions& 
   std::cout << state.LastAlbumPage << "\n";
   // The pages stand, but photos left out or an order file that could not be saved were
   // reported on the way.
-  return outcome == BuildOutcome::Written && dialogs.messagesShown() == messagesBefore ? kExitOk
-                                                                                      : kExitFailed;
+  return outcome == BuildOutcome::Written && dialogs.messagesShown() == messagesBefore
+             ? kExitOk
+             : kExitFailed;
 }
 
 int runAlbum(const std::vector<std::string>& args) {

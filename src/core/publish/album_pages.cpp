@@ -176,8 +176,7 @@ class AlbumWriter {
     page.line("<!--");
     page.line("   function disp0(i) {");
     page.line(R"x(    parent.window.name="W"+i;)x");
-    page.line("    window.parent.img.location.href=\"" +
-              scriptUrl(names_.view) + "\";");
+    page.line("    window.parent.img.location.href=\"" + scriptUrl(names_.view) + "\";");
     page.line("   }");
     if (!music_.empty()) {
       page.line("   function dispi(){");
@@ -273,8 +272,7 @@ class AlbumWriter {
     }
     auto first = largeCopy(0);
     if (!first) return std::unexpected(first.error());
-    page.line("    if (sw==0) {document.write('" + viewPicture(s_, rows_[0], *first) +
-              "');sw=1;}");
+    page.line("    if (sw==0) {document.write('" + viewPicture(s_, rows_[0], *first) + "');sw=1;}");
     page.line("//-->");
     page.line("</SCRIPT>");
     page.line(creditLine());
@@ -298,8 +296,7 @@ class AlbumWriter {
     page.line("    timeid=setTimeout(\"disp0()\"," + signedNumberText(s_.SlideInterval) + ");");
     page.line("   }");
     page.line("   function disp0() {");
-    page.line("    window.parent.img.location.href=\"" +
-              scriptUrl(names_.slide) + "\";");
+    page.line("    window.parent.img.location.href=\"" + scriptUrl(names_.slide) + "\";");
     page.line("   }");
     page.line("//-->");
     page.line("</SCRIPT>");

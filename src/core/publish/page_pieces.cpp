@@ -178,7 +178,8 @@ PageFile::~PageFile() {
 
 void PageFile::write(std::string_view bytes) {
   if (!file_ || error_ != 0) return;
-  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) error_ = errno ? errno : EIO;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
+    error_ = errno ? errno : EIO;
 }
 
 void PageFile::line(std::string_view utf8) {

@@ -57,10 +57,11 @@ struct ThumbRunResult {
 
 // Refuses sub-folder names that are not plain names (checkCopyFolderNames), checks both
 // sub-folders (asking "縮小画像を作成しますか？" when ThumbRunMode is 0 and a folder exists),
-// removes temporary files a killed run left in them, then makes the copies of every row of state.photos whose type is "jpg".
-// Photos that cannot be read or copies that cannot be written do not stop the run; after
-// it, one warning through `dialogs` names them all (they are also in the result). The
-// question and the warning come from the calling thread; the work runs on worker threads.
+// removes temporary files a killed run left in them, then makes the copies of every row of
+// state.photos whose type is "jpg". Photos that cannot be read or copies that cannot be written do
+// not stop the run; after it, one warning through `dialogs` names them all (they are also in the
+// result). The question and the warning come from the calling thread; the work runs on worker
+// threads.
 ThumbRunResult runThumbnailMaker(ProgramState& state, UserDialogs& dialogs, CopyMode mode,
                                  std::stop_token stop = {}, const CopyProgressFn& progress = {});
 

@@ -394,10 +394,10 @@ INSTANTIATE_TEST_SUITE_P(
                     kView + "<IMG SRC=\"big/%FF%FE.jpg\" Border=0 Width= 600 Height= 450 "
                             "ALT=\"&#65533;&#65533;.jpg\"><BR>&#65533;&#65533;');sw=1;}"},
         // The user's own HTML, line breaks and all, cannot end or upset the script block.
-        HostileCase{"QuotesAndUsersHtml", "say \"hi\" ‾",
-                    "a\nb\u2028</script><!--<script>",
-                    kIndex + "<IMG SRC=\"small/say &quot;hi&quot; &#8254;.jpg\" Border=0 Width= 100 "
-                             "Height= 75 ALT=\"say &quot;hi&quot; &#8254;.jpg\"></A><BR>",
+        HostileCase{"QuotesAndUsersHtml", "say \"hi\" ‾", "a\nb\u2028</script><!--<script>",
+                    kIndex +
+                        "<IMG SRC=\"small/say &quot;hi&quot; &#8254;.jpg\" Border=0 Width= 100 "
+                        "Height= 75 ALT=\"say &quot;hi&quot; &#8254;.jpg\"></A><BR>",
                     kView + "<IMG SRC=\"big/say &quot;hi&quot; &#8254;.jpg\" Border=0 Width= 600 "
                             "Height= 450 ALT=\"say &quot;hi&quot; &#8254;.jpg\"><BR>"
                             "a\\nb\\u2028<\\/script><\\!--<\\script>');sw=1;}"}),

@@ -18,7 +18,9 @@ struct NamesCase {
   const char* list;
   const char* slide;
 };
-void PrintTo(const NamesCase& c, std::ostream* os) { *os << c.albumHtml; }
+void PrintTo(const NamesCase& c, std::ostream* os) {
+  *os << c.albumHtml;
+}
 
 class PageNamesTest : public testing::TestWithParam<NamesCase> {};
 
@@ -46,7 +48,9 @@ struct EscapeCase {
   const char* html;    // htmlText
   const char* script;  // scriptSingleQuoted
 };
-void PrintTo(const EscapeCase& c, std::ostream* os) { *os << c.in; }
+void PrintTo(const EscapeCase& c, std::ostream* os) {
+  *os << c.in;
+}
 
 class Escaping : public testing::TestWithParam<EscapeCase> {};
 
