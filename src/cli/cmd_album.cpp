@@ -65,7 +65,7 @@ std::optional<AlbumOptions> parseOptions(const std::vector<std::string>& args, i
 // place of the file's one, scanned into the photo list. False (after a message) when it
 // is no folder.
 bool openFolder(ProgramState& state, const AlbumOptions& o, UserDialogs& dialogs) {
-  ReadSettings(state.settings, o.args.settingsFile, dialogs);
+  if (!ReadSettings(state.settings, o.args.settingsFile, dialogs)) return false;
   const std::string folder = normalFolderPath(o.args.folder);
   if (!isFolder(folder)) {
     dialogs.message("フォルダが見つかりません: " + folder, kProgramTitle, DialogIcon::Critical);
@@ -108,19 +108,19 @@ int runPages(ProgramState& state, TerminalDialogs& dialogs, const AlbumOptions& 
     return kExitFailed;
   }
   BuildHooks hooks;
-  hooks.status = [](const std::string& text) {
-    if (text == kStatusBuilding) std::cerr << text << "\n";
-  };
+  // The status texts as the window shows them: the last one says what was written.
+  hooks.status = [](const std::string& text) { std::cerr << text << "\n"; };
   hooks.makeCopies = [&o](ProgramState& s, UserDialogs& d) { return makeCopies(s, d, o); };
   const int messagesBefore = dialogs.messagesShown();
   BuildOutcome outcome =
       o.pagesOnly ? buildPagesOnly(state, dialogs, hooks) : buildAlbum(state, dialogs, hooks);
-  if (outcome != BuildOutcome::Written) return kExitFailed;
-  std::cerr << kStatusBuilt << "\n";
+  if (outcome != BuildOutcome::Written && outcome != BuildOutcome::Partial) return kExitFailed;
   std::cout << state.LastAlbumPage << "\n";
-  // The pages stand, but a photo without copies or an order file that could not be saved
-  // was reported on the way.
-  return dialogs.messagesShown() > messagesBefore ? kExitFailed : kExitOk;
+  // The pages stand, but photos left out or an order file that could not be saved were
+  // reported on the way.
+  return outcome == BuildOutcome::Written && dialogs.messagesShown() == messagesBefore
+             ? kExitOk
+             : kExitFailed;
 }
 
 int runAlbum(const std::vector<std::string>& args) {

@@ -33,7 +33,7 @@ int runMenu(const std::vector<std::string>& args) {
   // so a script never replaces a hand-made index.html by accident.
   TerminalDialogs dialogs(a->answer, /*nonInteractive=*/false);
   ProgramState state;
-  ReadSettings(state.settings, a->settingsFile, dialogs);
+  if (!ReadSettings(state.settings, a->settingsFile, dialogs)) return kExitFailed;
   const std::string path = normalFolderPath(a->folder);
   if (!isFolder(path)) {
     dialogs.message("フォルダが見つかりません: " + path, kProgramTitle, DialogIcon::Critical);

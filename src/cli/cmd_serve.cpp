@@ -37,7 +37,7 @@ int runServe(const std::vector<std::string>& args) {
   const std::string& folder = a->folder;
   TerminalDialogs dialogs(true, true);
   AlbumSettings settings;
-  ReadSettings(settings, a->settingsFile, dialogs);
+  if (!ReadSettings(settings, a->settingsFile, dialogs)) return kExitFailed;
 
   // The server's threads inherit this mask, so only sigwait below sees the interrupt.
   sigset_t stopSignals;

@@ -30,7 +30,8 @@ int runSettings(const std::vector<std::string>& args) {
   }
   TerminalDialogs dialogs(true, true);
   AlbumSettings settings;  // an empty folder, so the file's folder line is taken
-  ReadSettings(settings, in, dialogs);
+  // A file that is no settings file is refused (the message says so); nothing is written.
+  if (!ReadSettings(settings, in, dialogs)) return kExitFailed;
   if (args.size() == 1) {
     std::string text = settingsText(settings);
     for (char c : text)

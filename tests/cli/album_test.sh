@@ -92,6 +92,68 @@ set -e
 check "an unwritable page exits 1" 1 "$rc"
 grep -q "$photos/album_1.html" "$work/err" && pass "the message names the page" ||
   { failed "the message names the page"; cat "$work/err"; }
+# Unwritable copies: no success text, exit 1. Root ignores permissions: make the folder
+# immutable then.
+ro=$work/readonly
+mkdir -p "$ro/big"
+jpeg "$ro/a.jpg" 320 240
+chmod a-w "$ro/big"
+[[ $(id -u) -eq 0 ]] && chattr +i "$ro/big" 2> /dev/null || true
+if ! touch "$ro/big/probe" 2> /dev/null; then
+  set +e
+  "$cli" album "$ro" --settings "$ini" --yes > /dev/null 2> "$work/err"; rc=$?
+  set -e
+  check "unwritable big/: exit 1" 1 "$rc"
+  grep -q "アルバムを作成しました。" "$work/err" && failed "unwritable big/: no success text" ||
+    pass "unwritable big/: no success text"
+  grep -q "アルバムを作成できませんでした。" "$work/err" && pass "unwritable big/: says so" ||
+    { failed "unwritable big/: says so"; cat "$work/err"; }
+  [[ ! -e "$ro/album.html" ]] && pass "unwritable big/: no pages" || failed "unwritable big/: no pages"
+else
+  echo "skip unwritable big/: cannot make a read-only folder here"
+fi
+chattr -i "$ro/big" 2> /dev/null || true
+chmod u+w "$ro/big"
+
+# A damaged photo and a 251-byte name: the damaged one is left out (named), the long one
+# is in the album; stale temporary files of a killed run go.
+odd=$work/odd
+mkdir "$odd"
+long=$(printf 'n%.0s' $(seq 247))
+jpeg "$odd/$long.jpg" 320 240
+jpeg "$odd/good.jpg" 320 240
+head -c 700 "$odd/good.jpg" > "$odd/cut.jpg"
+: > "$odd/zero.jpg"
+mkdir -p "$odd/small" && echo stale > "$odd/.fotela-Ab12Cd" && echo stale > "$odd/small/.fotela-Ab12Ce"
+set +e
+"$cli" album "$odd" --settings "$ini" --yes > /dev/null 2> "$work/err"; rc=$?
+set -e
+check "damaged photos: exit 1 after the warning" 1 "$rc"
+grep -q "cut.jpg" "$work/err" && grep -q "zero.jpg" "$work/err" && pass "the warning names them" ||
+  { failed "the warning names them"; cat "$work/err"; }
+grep -q "写真の一部を除いてアルバムを作成しました。" "$work/err" && pass "the status says some are left out" ||
+  failed "the status says some are left out"
+check "pages show the others" "2 0" \
+  "$(grep -c 'disp0( ' "$odd/album_1.html") $(grep -c 'cut.jpg\|zero.jpg' "$odd/album_1.html" || true)"
+[[ -e "$odd/big/$long.jpg" && -e "$odd/small/$long.jpg" ]] && pass "251-byte name copied" ||
+  failed "251-byte name copied"
+check "no temporary file left" "" "$(find "$odd" -name '.fotela-*')"
+
+# Page and folder names from the settings must be plain names: refused, nothing written.
+for bad in "../x.html big small" "album.html ../../t small" "album.html big big"; do
+  read -r html big small <<< "$bad"
+  crlf "Ver=4" "/nowhere" "$html" " 1 " "t" "$small" "$big" " 1024" " 200" FFFFFF 000000 \
+    0000FF 000088 0000FF "" "" "" 75 10 AA6600 10 ffffff 50 ffffff 50 "" 000000 " 3000" " 0 " \
+    > "$work/bad.ini"
+  mkdir -p "$work/p/q" && jpeg "$work/p/q/a.jpg" 64 48
+  set +e
+  "$cli" album "$work/p/q" --settings "$work/bad.ini" --yes > /dev/null 2> "$work/err"; rc=$?
+  set -e
+  check "refused settings ($bad): exit 1, nothing written" "1 a.jpg q" \
+    "$rc $(ls "$work/p/q" | tr '\n' ' ')$(ls "$work/p" | tr '\n' ' ' | sed 's/ $//')"
+  rm -rf "$work/p" "$work/t"
+done
+
 set +e
 "$cli" album "$photos" --pages-only --copies-only 2> /dev/null; r1=$?
 "$cli" album "$photos" --settings "$work/missing.ini" 2> /dev/null; r2=$?

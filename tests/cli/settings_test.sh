@@ -43,6 +43,19 @@ set -e
 [[ $rc1 -eq 2 && $rc2 -eq 2 ]] || failed "usage exit codes ($rc1, $rc2)"
 [[ $rc3 -eq 1 ]] && grep -q "out.ini" "$work/err" || failed "unwritable output (rc=$rc3)"
 
+# A binary file is no settings file: refused, exit 1, nothing written.
+head -c 600 /dev/urandom | tr '\001' '\000' > "$work/binary.ini"
+printf '\0' >> "$work/binary.ini"
+set +e
+"$cli" settings "$work/binary.ini" "$work/from-binary.ini" 2> "$work/err"; rc1=$?
+"$cli" settings "$work/binary.ini" > "$work/stdout-binary" 2>> "$work/err"; rc2=$?
+set -e
+check "binary settings file refused" "1 1" "$rc1 $rc2"
+[[ ! -e "$work/from-binary.ini" && ! -s "$work/stdout-binary" ]] && pass "nothing written" ||
+  failed "nothing written"
+grep -q "binary.ini は設定ファイルではありません" "$work/err" && pass "the message names the file" ||
+  { failed "the message names the file"; cat "$work/err"; }
+
 "$cli" --help | grep -q "settings IN \[OUT\]" || failed "--help"
 
 finish

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <stdexcept>
 
@@ -77,9 +78,37 @@ std::size_t utf8Sequence(std::string_view text, char32_t& codePoint) {
   return length;
 }
 
+// CP932 writes U+00A5 "¥" as 0x5C and U+203E "‾" as 0x7E, so a reader of the bytes sees a
+// backslash and a tilde. Those two never go through the converter.
+constexpr std::string_view kYen = "\xC2\xA5";
+constexpr std::string_view kOverline = "\xE2\x80\xBE";
+
+std::size_t findAsciiLookalike(std::string_view utf8) {
+  return std::min(utf8.find(kYen), utf8.find(kOverline));
+}
+
+void appendReference(std::string& out, char32_t codePoint) {
+  out += "&#" + std::to_string(static_cast<unsigned long>(codePoint)) + ";";
+}
+
+// Converts text free of the two look-alikes, "&#N;" for what CP932 cannot hold.
+void appendWithReferences(std::string& out, std::string_view utf8) {
+  while (!utf8.empty()) {
+    const std::size_t done = toCp932().convert(utf8, out);
+    utf8.remove_prefix(done);
+    if (utf8.empty()) break;
+    char32_t codePoint = 0;
+    const std::size_t length = utf8Sequence(utf8, codePoint);
+    appendReference(out, codePoint);
+    utf8.remove_prefix(length);
+  }
+}
+
 }  // namespace
 
 std::optional<std::string> utf8ToCp932(std::string_view utf8) {
+  // A "¥" stored as 0x5C would read back as "\": the text does not fit.
+  if (findAsciiLookalike(utf8) != std::string_view::npos) return std::nullopt;
   std::string out;
   if (toCp932().convert(utf8, out) != utf8.size()) return std::nullopt;
   return out;
@@ -88,14 +117,12 @@ std::optional<std::string> utf8ToCp932(std::string_view utf8) {
 std::string utf8ToCp932WithReferences(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
-  while (!utf8.empty()) {
-    const std::size_t done = toCp932().convert(utf8, out);
-    utf8.remove_prefix(done);
-    if (utf8.empty()) break;
-    char32_t codePoint = 0;
-    const std::size_t length = utf8Sequence(utf8, codePoint);
-    out += "&#" + std::to_string(static_cast<unsigned long>(codePoint)) + ";";
-    utf8.remove_prefix(length);
+  for (;;) {
+    const std::size_t at = findAsciiLookalike(utf8);
+    appendWithReferences(out, utf8.substr(0, at));
+    if (at == std::string_view::npos) break;
+    appendReference(out, utf8.substr(at).starts_with(kYen) ? 0xA5 : 0x203E);
+    utf8.remove_prefix(at + (utf8.substr(at).starts_with(kYen) ? kYen.size() : kOverline.size()));
   }
   return out;
 }

@@ -7,9 +7,11 @@
 
 namespace fotela {
 
-// UTF-8 -> CP932; nullopt when some character has no CP932 form.
+// UTF-8 -> CP932; nullopt when some character has no CP932 form of its own ("¥" and "‾",
+// which CP932 writes as the bytes of "\" and "~", count as having none).
 std::optional<std::string> utf8ToCp932(std::string_view utf8);
-// UTF-8 -> CP932 with "&#N;" for every character CP932 cannot hold (pages).
+// UTF-8 -> CP932 with "&#N;" for every character CP932 cannot hold (pages); "¥" and "‾"
+// are always "&#165;" and "&#8254;", so no page byte means "\" or "~" unless it is one.
 std::string utf8ToCp932WithReferences(std::string_view utf8);
 // CP932 -> UTF-8; bytes that are not valid CP932 become U+FFFD.
 std::string cp932ToUtf8(std::string_view cp932);

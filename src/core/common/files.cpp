@@ -1,6 +1,7 @@
 #include "common/files.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,13 +25,22 @@ std::string systemReason(int error) {
   return std::strerror(error);
 }
 
-// A file name of ours for the temporary copy: hidden, so folder scans never list it.
-std::string temporaryNameFor(const std::string& path) {
+constexpr std::string_view kTemporaryPrefix = ".fotela-";
+constexpr std::size_t kTemporaryLetters = 6;
+constexpr std::string_view kTemporaryAlphabet =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+
+std::string temporaryName() {
   static thread_local std::mt19937_64 random{std::random_device{}()};
-  const fs::path p(path);
-  std::ostringstream name;
-  name << "." << p.filename().string() << ".tmp" << std::hex << (random() & 0xFFFFFF);
-  return (p.parent_path() / name.str()).string();
+  std::string name(kTemporaryPrefix);
+  for (std::size_t i = 0; i < kTemporaryLetters; ++i)
+    name += kTemporaryAlphabet[random() % kTemporaryAlphabet.size()];
+  return name;
+}
+
+std::string folderOf(const std::string& path) {
+  const std::string parent = fs::path(path).parent_path().string();
+  return parent.empty() ? "." : parent;
 }
 
 bool writeAll(int fd, std::string_view bytes) {
@@ -56,24 +66,67 @@ Result<std::string> readWholeFile(const std::string& path) {
   return content.str();
 }
 
+Result<TemporaryFile> createTemporaryFile(const std::string& folder, const std::string& forPath) {
+  const std::string prefix = folderPrefix(folder.empty() ? std::string(".") : folder);
+  // mkstemp's pattern, but opened with 0666 so that the umask decides: pages and copies
+  // must stay readable by a web server.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    TemporaryFile file{-1, prefix + temporaryName()};
+    file.fd = ::open(file.path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (file.fd >= 0) {
+      ::flock(file.fd, LOCK_EX);
+      return file;
+    }
+    if (errno != EEXIST) break;
+  }
+  return fail(forPath + " を書き込めません。(" + systemReason(errno) + ")");
+}
+
+void closeTemporaryFile(TemporaryFile& file) {
+  if (file.fd >= 0) ::close(file.fd);
+  file.fd = -1;
+}
+
+bool isTemporaryFileName(std::string_view name) {
+  if (name.size() != kTemporaryPrefix.size() + kTemporaryLetters ||
+      !name.starts_with(kTemporaryPrefix))
+    return false;
+  return name.substr(kTemporaryPrefix.size()).find_first_not_of(kTemporaryAlphabet) ==
+         std::string_view::npos;
+}
+
+void removeStaleTemporaries(const std::string& folder) {
+  std::error_code ec;
+  for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    if (!isTemporaryFileName(it->path().filename().string())) continue;
+    const std::string path = it->path().string();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) continue;
+    struct stat st {};
+    // A writer that is alive holds its lock; a killed one has let it go.
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+      ::unlink(path.c_str());
+    ::close(fd);
+  }
+}
+
 Result<void> writeFileAtomic(const std::string& path, std::string_view bytes) {
-  const std::string temporary = temporaryNameFor(path);
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return fail(path + " を書き込めません。(" + systemReason(errno) + ")");
+  auto temporary = createTemporaryFile(folderOf(path), path);
+  if (!temporary) return std::unexpected(temporary.error());
+  const int fd = temporary->fd;
   // Keep the permissions of the file being replaced.
   struct stat old {};
   if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
-  const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
-  const int writeError = errno;
-  if (::close(fd) != 0 || !written) {
-    ::unlink(temporary.c_str());
-    return fail(path + " を書き込めません。(" + systemReason(written ? errno : writeError) + ")");
-  }
-  if (::rename(temporary.c_str(), path.c_str()) != 0) {
-    const int renameError = errno;
-    ::unlink(temporary.c_str());
-    return fail(path + " を書き込めません。(" + systemReason(renameError) + ")");
-  }
+  auto failed = [&](int error) {
+    ::unlink(temporary->path.c_str());
+    closeTemporaryFile(*temporary);
+    return fail(path + " を書き込めません。(" + systemReason(error) + ")");
+  };
+  if (!writeAll(fd, bytes) || ::fsync(fd) != 0) return failed(errno);
+  // Renamed while still open and locked, so that no cleaner takes it in between.
+  if (::rename(temporary->path.c_str(), path.c_str()) != 0) return failed(errno);
+  if (::close(fd) != 0) return fail(path + " を書き込めません。(" + systemReason(errno) + ")");
   return {};
 }
 

@@ -16,8 +16,25 @@ namespace fotela {
 Result<std::string> readWholeFile(const std::string& path);
 
 // Writes a temporary file in the same folder, flushes it and renames it over `path`.
-// On failure the old file is untouched and the error names `path`.
+// On failure the old file is untouched, no temporary file is left and the error names
+// `path` and the reason.
 Result<void> writeFileAtomic(const std::string& path, std::string_view bytes);
+
+// A new empty file in `folder` named ".fotela-" + six letters and digits (short, whatever
+// the name of the file it will replace; hidden, so folder scans never list it), open for
+// writing with the permissions the umask gives, and locked while it is open so that
+// removeStaleTemporaries knows it is in use. Close it with closeTemporaryFile.
+struct TemporaryFile {
+  int fd = -1;
+  std::string path;
+};
+// `forPath` is the file it is meant to become; an error names that file and the reason.
+Result<TemporaryFile> createTemporaryFile(const std::string& folder, const std::string& forPath);
+void closeTemporaryFile(TemporaryFile& file);
+// Removes from `folder` the temporary files of runs that were killed: regular files named
+// like those of createTemporaryFile that no open writer holds.
+void removeStaleTemporaries(const std::string& folder);
+bool isTemporaryFileName(std::string_view name);
 
 // Splits text into lines at CR LF, LF or a lone CR. A final line break ends the last
 // line; it does not start an empty one.

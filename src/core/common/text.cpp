@@ -92,6 +92,34 @@ std::size_t utf8SequenceLength(unsigned char lead) {
   return 1;
 }
 
+std::size_t validUtf8Length(std::string_view text) {
+  if (text.empty()) return 0;
+  const auto b0 = static_cast<unsigned char>(text[0]);
+  if (b0 < 0x80) return 1;
+  // The range of the second byte depends on the lead byte; the others are 80..BF.
+  unsigned char low = 0x80, high = 0xBF;
+  std::size_t length = 0;
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    length = 2;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    length = 3;
+    if (b0 == 0xE0) low = 0xA0;
+    if (b0 == 0xED) high = 0x9F;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    length = 4;
+    if (b0 == 0xF0) low = 0x90;
+    if (b0 == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (text.size() < length) return 0;
+  for (std::size_t i = 1; i < length; ++i) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b < (i == 1 ? low : 0x80) || b > (i == 1 ? high : 0xBF)) return 0;
+  }
+  return length;
+}
+
 std::string asciiUpper(std::string_view text) {
   std::string out(text);
   for (char& c : out)

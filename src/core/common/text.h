@@ -31,6 +31,9 @@ std::string ColorToHex(std::int32_t colour);
 // Byte length of the UTF-8 sequence that starts with `lead` (1 for a byte that cannot
 // start one).
 std::size_t utf8SequenceLength(unsigned char lead);
+// The length of the well-formed UTF-8 sequence at the start of `text` (no overlong forms,
+// no surrogates, nothing past U+10FFFF); 0 when the bytes there are not one.
+std::size_t validUtf8Length(std::string_view text);
 
 // ASCII-only case folding, as the file system lookups use it.
 std::string asciiUpper(std::string_view text);

@@ -1,5 +1,7 @@
 #include "photos/order_file.h"
 
+#include <optional>
+
 #include "common/cp932.h"
 #include "common/files.h"
 #include "common/paths.h"
@@ -33,16 +35,34 @@ OrderTable TitleGet(const std::string& folder) {
   if (!stored) return table;
   auto bytes = readWholeFile(folderPrefix(folder) + *stored);
   if (!bytes) return table;
+  // A photo's name may hold commas: an entry's name is the longest text before a comma
+  // that names a photo of the folder, else the text before the first comma. The folder is
+  // read only when some line has a second comma.
+  std::optional<std::vector<std::string>> files;
+  std::optional<FileNameIndex> photos;
+  auto namesPhoto = [&](std::string_view name) {
+    if (!photos) {
+      files = listFolder(folder, EntryKind::File);
+      photos.emplace(*files);
+    }
+    return photos->find(std::string(name) + ".jpg").has_value();
+  };
   for (const std::string& line : splitLines(decodeDataFile(*bytes))) {
     // An empty line (hand-edited file) names no photo; the lines after it still count.
     if (line.empty()) continue;
-    const std::size_t comma = line.find(',');
+    std::size_t comma = line.find(',');
     if (comma == std::string::npos) {
       table.add(line, "");
-    } else {
-      // Everything after the first comma is the description, commas included.
-      table.add(line.substr(0, comma), line.substr(comma + 1));
+      continue;
     }
+    for (std::size_t later = line.rfind(','); later > comma; later = line.rfind(',', later - 1)) {
+      if (namesPhoto(std::string_view(line).substr(0, later))) {
+        comma = later;
+        break;
+      }
+    }
+    // Everything after the name's comma is the description, commas included.
+    table.add(line.substr(0, comma), line.substr(comma + 1));
   }
   return table;
 }
@@ -52,6 +72,9 @@ Result<void> TitlePut(const std::string& photoFolder, std::span<const PhotoEntry
   if (orderChanged == 0) return {};
   std::string text;
   for (const PhotoEntry& row : rows) {
+    // A name with a line break cannot be an entry; the photo keeps its place among the
+    // photos the file does not name.
+    if (row.name.find_first_of("\r\n") != std::string::npos) continue;
     text += row.name;
     text += ',';
     // One line per photo: a line break inside a description would split the entry.

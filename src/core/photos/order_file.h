@@ -17,7 +17,7 @@ struct PhotoEntry;
 inline constexpr const char* kOrderFileName = "titlen.txt";
 
 struct OrderEntry {
-  std::string name;         // text before the first comma
+  std::string name;         // text before the comma that ends a photo's name
   std::string description;  // all text after the first comma
 };
 
@@ -42,10 +42,14 @@ class OrderTable {
 };
 
 // Reads the order file of `folder` (found ignoring case). No file gives an empty table.
-// Empty lines carry nothing and are skipped. The caller clears OrderChanged.
+// An entry's name is the longest text before a comma that names a photo (name + ".jpg",
+// letter case aside) of the folder, else the text before the first comma; the rest of the
+// line is its description. Empty lines carry nothing and are skipped. The caller clears
+// OrderChanged.
 OrderTable TitleGet(const std::string& folder);
 
-// When orderChanged is 1: writes one line per row ("name,description") to the order file
+// When orderChanged is 1: writes one line per row ("name,description"; a row whose name
+// holds a line break is left out, as no line can hold it) to the order file
 // of photoFolder, replaced atomically, and clears orderChanged. A failed write keeps the
 // old file, leaves orderChanged at 1 and names the file in the error.
 Result<void> TitlePut(const std::string& photoFolder, std::span<const PhotoEntry> rows,

@@ -1,6 +1,7 @@
 #include "publish/album_pages.h"
 
 #include <charconv>
+#include <unordered_set>
 
 #include "common/files.h"
 #include "common/numbers.h"
@@ -44,11 +45,17 @@ struct PhotoPiece {
   int height = 0;
 };
 
+// A description is the user's HTML, except the photo's own name, which is what a photo
+// never described carries: that is a file name, and data.
+std::string descriptionHtml(const PhotoEntry& row) {
+  return row.description == row.name ? htmlText(row.description) : row.description;
+}
+
 // The document.write argument of a view-page line. The picture links to the full-size
 // photo only when that photo is wider than its large copy.
 std::string viewPicture(const AlbumSettings& s, const PhotoEntry& row, const PhotoPiece& p) {
   std::string tag = scriptSingleQuoted(imageTag(s.ImageFolder, p.file, p.width, p.height));
-  std::string description = scriptSingleQuoted(row.description);
+  std::string description = scriptSingleQuoted(descriptionHtml(row));
   if (decimalValue(row.width) > p.width) {
     return "<A HREF=\"" + scriptSingleQuoted(urlAttribute(p.file)) + "\" TARGET=\"_top\">" + tag +
            "</A><BR>" + description;
@@ -78,13 +85,17 @@ std::vector<VideoClip> videoClips(const std::string& folder) {
 
 class AlbumWriter {
  public:
-  AlbumWriter(ProgramState& state)
+  AlbumWriter(ProgramState& state, std::vector<PhotoEntry> rows)
       : state_(state),
         s_(state.settings),
+        rows_(std::move(rows)),
         folder_(state.settings.PhotoFolder),
         prefix_(folderPrefix(state.settings.PhotoFolder)),
-        names_(pageNames(state.settings.AlbumHtml)) {}
+        names_(pageNames(state.settings.AlbumHtml)),
+        pages_(state.settings.PhotoFolder) {}
 
+  // Writes every page into the set, then puts the set in place. On any failure the pages
+  // of the folder stay as they were.
   PageResult run() {
     if (auto found = findFileIgnoringCase(folder_, kMusicFileName)) music_ = *found;
     if (auto r = mainPage(); !r) return r;
@@ -94,38 +105,39 @@ class AlbumWriter {
     if (auto r = indexPage(); !r) return r;
     if (auto r = viewPage(); !r) return r;
     if (auto r = slidePage(); !r) return r;
-    return WriteListPage(folder_, state_.photos, s_, sizes_);
+    if (auto r = WriteListPage(pages_, rows_, s_, sizes_); !r) return r;
+    if (auto r = pages_.commit(); !r) return std::unexpected(pageFailure(r.error()));
+    state_.LastAlbumPage = prefix_ + names_.main;
+    return {};
   }
 
  private:
-  PageResult open(PageFile& page, const std::string& name) {
-    if (auto r = page.open(prefix_ + name); !r) return std::unexpected(pageFailure(r.error()));
-    return {};
-  }
-  static PageResult close(PageFile& page) {
-    if (auto r = page.close(); !r) return std::unexpected(pageFailure(r.error()));
-    return {};
+  std::expected<PageFile*, PageFailure> open(const std::string& name) {
+    auto page = pages_.open(name);
+    if (!page) return std::unexpected(pageFailure(page.error()));
+    return *page;
   }
 
   PageResult mainPage() {
-    PageFile page;
-    if (auto r = open(page, names_.main); !r) return r;
-    state_.LastAlbumPage = page.path();
+    auto opened = open(names_.main);
+    if (!opened) return std::unexpected(opened.error());
+    PageFile& page = **opened;
     writePagePrologue(page);
     page.line("<HEAD>");
-    page.line("<TITLE>" + s_.AlbumTitle + "</TITLE>");
+    page.line("<TITLE>" + albumTitleHtml(s_) + "</TITLE>");
     page.line("</HEAD>");
     page.line("<FRAMESET COLS=\"" + signedNumberText(s_.FrameWidth) + ",*\">");
     page.line("<FRAME SRC=\"" + urlAttribute(names_.index) + "\">");
     page.line("<FRAME SRC=\"" + urlAttribute(names_.view) + "\" NAME=\"img\">");
     page.line("</FRAMESET>");
     page.line("</HTML>");
-    return close(page);
+    return {};
   }
 
   PageResult musicPage() {
-    PageFile page;
-    if (auto r = open(page, kMusicPageName); !r) return r;
+    auto opened = open(kMusicPageName);
+    if (!opened) return std::unexpected(opened.error());
+    PageFile& page = **opened;
     page.line("<!-- saved from url=(0017)http://localhost -->");
     page.line("<html>");
     page.line(R"x(<meta HTTP-EQUIV="Content-Type" CONTENT="text/html;charset=Shift_JIS">)x");
@@ -151,20 +163,20 @@ class AlbumWriter {
     page.line("</CENTER>");
     page.line("</body>");
     page.line("</html>");
-    return close(page);
+    return {};
   }
 
   PageResult indexPage() {
-    PageFile page;
-    if (auto r = open(page, names_.index); !r) return r;
+    auto opened = open(names_.index);
+    if (!opened) return std::unexpected(opened.error());
+    PageFile& page = **opened;
     writePagePrologue(page);
     page.line("<HEAD>");
     page.line(R"x(<SCRIPT LANGUAGE="javaScript">)x");
     page.line("<!--");
     page.line("   function disp0(i) {");
     page.line(R"x(    parent.window.name="W"+i;)x");
-    page.line("    window.parent.img.location.href=\"" +
-              scriptDoubleQuoted(percentEncodeName(names_.view)) + "\";");
+    page.line("    window.parent.img.location.href=\"" + scriptUrl(names_.view) + "\";");
     page.line("   }");
     if (!music_.empty()) {
       page.line("   function dispi(){");
@@ -183,7 +195,7 @@ class AlbumWriter {
     page.line(R"x(    parent.window.name="W1";)x");
     page.line("//-->");
     page.line("</SCRIPT>");
-    page.line("<H3>" + s_.AlbumTitle + "</H3>");
+    page.line("<H3>" + albumTitleHtml(s_) + "</H3>");
     // The blank before the closing quote is part of these two lines.
     page.line("<A HREF=\"" + urlAttribute(names_.slide) + " \"TARGET=\"img\">自動送り</A><BR>");
     page.line("<A HREF=\"" + urlAttribute(names_.list) + " \"TARGET=\"_top\">一覧表示</A><BR>");
@@ -195,15 +207,15 @@ class AlbumWriter {
         std::string pageName = videoPageName(n);
         page.line("<A HREF=\"" + urlAttribute(pageName) + "\"  TARGET=\"_top\">動画(" +
                   htmlText(clip.file.substr(0, clip.file.size() - 4)) + ")</A><BR>");
-        if (auto r = DogaHtml(folder_, s_, pageName, clip.file, clip.kind); !r) {
+        if (auto r = DogaHtml(pages_, s_, pageName, clip.file, clip.kind); !r) {
           return std::unexpected(pageFailure(r.error()));
         }
       }
     }
     if (!s_.ReturnPage.empty()) page.line(returnLinkLine(htmlText(s_.ReturnPage)));
     page.line("<BR>");
-    for (std::size_t i = 0; i < state_.photos.size(); ++i) {
-      const std::string file = state_.photos[i].fileName();
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+      const std::string file = rows_[i].fileName();
       auto size = sizes_.of(prefix_ + s_.ThumbFolder + "/" + file);
       if (!size) return std::unexpected(size.error());
       page.line("　　<A HREF=\"javaScript:disp0(" +
@@ -217,11 +229,11 @@ class AlbumWriter {
     page.line("</CENTER>");
     page.line("</BODY>");
     page.line("</HTML>");
-    return close(page);
+    return {};
   }
 
   std::expected<PhotoPiece, PageFailure> largeCopy(std::size_t i) {
-    PhotoPiece piece{state_.photos[i].fileName()};
+    PhotoPiece piece{rows_[i].fileName()};
     auto size = sizes_.of(prefix_ + s_.ImageFolder + "/" + piece.file);
     if (!size) return std::unexpected(size.error());
     piece.width = size->width;
@@ -230,19 +242,20 @@ class AlbumWriter {
   }
 
   PageResult viewPage() {
-    PageFile page;
-    if (auto r = open(page, names_.view); !r) return r;
+    auto opened = open(names_.view);
+    if (!opened) return std::unexpected(opened.error());
+    PageFile& page = **opened;
     writePagePrologue(page);
     page.line("<HEAD>");
-    page.line("<TITLE>" + s_.AlbumTitle + "</TITLE>");
+    page.line("<TITLE>" + albumTitleHtml(s_) + "</TITLE>");
     page.line("</HEAD>");
     writeBodyOpening(page, s_);
     page.line("<CENTER>");
-    page.line("<H3>" + s_.AlbumTitle + "</H3>");
+    page.line("<H3>" + albumTitleHtml(s_) + "</H3>");
     page.line(R"x(<SCRIPT LANGUAGE="javaScript">)x");
     page.line("<!--");
     page.line("sw=0;");
-    for (std::size_t i = 0; i < state_.photos.size(); ++i) {
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
       // Some browsers stopped showing pictures from very long script blocks; the marker
       // file asks for the block to be split once, before photo 31.
       if (i == 30 && state_.SplitViewScript != 0) {
@@ -255,27 +268,27 @@ class AlbumWriter {
       auto piece = largeCopy(i);
       if (!piece) return std::unexpected(piece.error());
       page.line("    if (parent.window.name==\"W" + plainNumberText(static_cast<long long>(i + 1)) +
-                "\") {document.write('" + viewPicture(s_, state_.photos[i], *piece) + "');sw=1;}");
+                "\") {document.write('" + viewPicture(s_, rows_[i], *piece) + "');sw=1;}");
     }
     auto first = largeCopy(0);
     if (!first) return std::unexpected(first.error());
-    page.line("    if (sw==0) {document.write('" + viewPicture(s_, state_.photos[0], *first) +
-              "');sw=1;}");
+    page.line("    if (sw==0) {document.write('" + viewPicture(s_, rows_[0], *first) + "');sw=1;}");
     page.line("//-->");
     page.line("</SCRIPT>");
     page.line(creditLine());
     page.line("</CENTER>");
     page.line("</BODY>");
     page.line("</HTML>");
-    return close(page);
+    return {};
   }
 
   PageResult slidePage() {
-    PageFile page;
-    if (auto r = open(page, names_.slide); !r) return r;
+    auto opened = open(names_.slide);
+    if (!opened) return std::unexpected(opened.error());
+    PageFile& page = **opened;
     writePagePrologue(page);
     page.line("<HEAD>");
-    page.line("<TITLE>" + s_.AlbumTitle + "</TITLE>");
+    page.line("<TITLE>" + albumTitleHtml(s_) + "</TITLE>");
     page.line(R"x(<SCRIPT LANGUAGE="javaScript">)x");
     page.line("<!--");
     page.line("   var timeid;");
@@ -283,19 +296,18 @@ class AlbumWriter {
     page.line("    timeid=setTimeout(\"disp0()\"," + signedNumberText(s_.SlideInterval) + ");");
     page.line("   }");
     page.line("   function disp0() {");
-    page.line("    window.parent.img.location.href=\"" +
-              scriptDoubleQuoted(percentEncodeName(names_.slide)) + "\";");
+    page.line("    window.parent.img.location.href=\"" + scriptUrl(names_.slide) + "\";");
     page.line("   }");
     page.line("//-->");
     page.line("</SCRIPT>");
     page.line("</HEAD>");
     writeBodyOpening(page, s_);
     page.line("<CENTER>");
-    page.line("<H3>" + s_.AlbumTitle + "</H3>");
+    page.line("<H3>" + albumTitleHtml(s_) + "</H3>");
     page.line(R"x(<SCRIPT LANGUAGE="javaScript">)x");
     page.line("<!--");
     page.line("sw=0;");
-    const std::size_t n = state_.photos.size();
+    const std::size_t n = rows_.size();
     for (std::size_t i = 1; i <= n; ++i) {
       const std::string next = i < n ? plainNumberText(static_cast<long long>(i + 1)) : "1";
       page.line("    if ((parent.window.name==\"W" + plainNumberText(static_cast<long long>(i)) +
@@ -311,7 +323,7 @@ class AlbumWriter {
           "    if (parent.window.name==\"W" + plainNumberText(static_cast<long long>(i + 1)) +
           "\") {document.write('" + viewLink +
           scriptSingleQuoted(imageTag(s_.ImageFolder, piece->file, piece->width, piece->height)) +
-          "</A><BR>" + scriptSingleQuoted(state_.photos[i].description) + "');}");
+          "</A><BR>" + scriptSingleQuoted(descriptionHtml(rows_[i])) + "');}");
     }
     page.line("disp();");
     page.line("//-->");
@@ -320,24 +332,27 @@ class AlbumWriter {
     page.line("</CENTER>");
     page.line("</BODY>");
     page.line("</HTML>");
-    return close(page);
+    return {};
   }
 
   ProgramState& state_;
   const AlbumSettings& s_;
+  std::vector<PhotoEntry> rows_;
   std::string folder_;
   std::string prefix_;
   PageNames names_;
+  PageSet pages_;
   std::string music_;
   CopySizes sizes_;
 };
 
 }  // namespace
 
-Result<void> DogaHtml(const std::string& folder, const AlbumSettings& s,
-                      const std::string& pageName, const std::string& clip, std::string_view kind) {
-  PageFile page;
-  if (auto r = page.open(folderPrefix(folder) + pageName); !r) return r;
+Result<void> DogaHtml(PageSet& pages, const AlbumSettings& s, const std::string& pageName,
+                      const std::string& clip, std::string_view kind) {
+  auto opened = pages.open(pageName);
+  if (!opened) return std::unexpected(opened.error());
+  PageFile& page = **opened;
   writePagePrologue(page);
   page.line("<HEAD>");
   page.line("<TITLE>" + htmlText(clip) + "</TITLE>");
@@ -356,12 +371,31 @@ Result<void> DogaHtml(const std::string& folder, const AlbumSettings& s,
   page.line("</CENTER>");
   page.line("</BODY>");
   page.line("</HTML>");
-  return page.close();
+  return {};
 }
 
-AlbumPagesOutcome WriteAlbumPages(ProgramState& state, UserDialogs& dialogs) {
+Result<void> DogaHtml(const std::string& folder, const AlbumSettings& s,
+                      const std::string& pageName, const std::string& clip, std::string_view kind) {
+  PageSet pages(folder);
+  if (auto r = DogaHtml(pages, s, pageName, clip, kind); !r) return r;
+  return pages.commit();
+}
+
+AlbumPagesOutcome WriteAlbumPages(ProgramState& state, UserDialogs& dialogs,
+                                  const std::vector<std::string>& leaveOut) {
   if (state.photos.empty()) return AlbumPagesOutcome::NoPhotos;
-  AlbumWriter writer(state);
+  if (auto names = checkAlbumNames(state.settings); !names) {
+    dialogs.message(names.error().message, kErrorCaption, DialogIcon::Warning);
+    return AlbumPagesOutcome::Failed;
+  }
+  std::vector<PhotoEntry> rows;
+  const std::unordered_set<std::string> left(leaveOut.begin(), leaveOut.end());
+  for (const PhotoEntry& row : state.photos)
+    if (!left.contains(row.fileName())) rows.push_back(row);
+  if (rows.empty()) return AlbumPagesOutcome::NoPhotos;
+  // Temporary pages of a run that was killed.
+  removeStaleTemporaries(state.settings.PhotoFolder);
+  AlbumWriter writer(state, std::move(rows));
   if (auto r = writer.run(); !r) {
     if (r.error().missingCopy) {
       dialogs.message(kMissingCopyMessage, kErrorCaption, DialogIcon::Warning);

@@ -28,17 +28,24 @@ struct PageFailure {
 using PageResult = std::expected<void, PageFailure>;
 
 enum class AlbumPagesOutcome {
-  NoPhotos,  // empty photo list: nothing written, nothing shown
+  NoPhotos,  // no photo to show: nothing written, nothing shown
   Written,   // every page written; the album may be shown
-  Failed,    // a message was shown; pages written so far stay
+  Failed,    // a message was shown; the pages of the folder are as they were
 };
 
-// Writes every page of the album of state.settings.PhotoFolder from state.photos.
-// Sets LastAlbumPage when the main page is created. On success sets albumViewEnabled and
-// saves the order file (TitlePut) when the order or a description changed. Failures are
-// reported through `dialogs`: a missing reduced copy with kMissingCopyMessage, a page that
-// cannot be written with its file name.
-AlbumPagesOutcome WriteAlbumPages(ProgramState& state, UserDialogs& dialogs);
+class PageSet;
+
+// Writes every page of the album of state.settings.PhotoFolder from state.photos, leaving
+// out the photos whose file names are in `leaveOut` (those whose copies could not be made).
+// The pages are written to temporary files and put in place together only when all were
+// written; temporary files of an earlier run that was killed are removed first. On success
+// sets LastAlbumPage and albumViewEnabled and saves the order file (TitlePut, every photo
+// of the list) when the order or a description changed. Failures are reported through
+// `dialogs`: a missing reduced copy with kMissingCopyMessage, a page that cannot be
+// written with its file name and the reason, page or folder names in the settings that
+// are not plain names.
+AlbumPagesOutcome WriteAlbumPages(ProgramState& state, UserDialogs& dialogs,
+                                  const std::vector<std::string>& leaveOut = {});
 
 // The pixel sizes of the reduced copies, each read from the copy's header once per run
 // (the index and list pages show the same thumbnails, the view and slide-show pages the
@@ -57,7 +64,10 @@ class CopySizes {
 };
 
 // The list page (stem_3.ext) of `folder`: every thumbnail in rows no wider than
-// ListPageWidth. Writes nothing for an empty list.
+// ListPageWidth. Writes nothing for an empty list. The PageSet form adds the page to a set
+// being written; the others write it on its own (still replaced only when complete).
+PageResult WriteListPage(PageSet& pages, const std::vector<PhotoEntry>& rows,
+                         const AlbumSettings& settings, CopySizes& sizes);
 PageResult WriteListPage(const std::string& folder, const std::vector<PhotoEntry>& rows,
                          const AlbumSettings& settings, CopySizes& sizes);
 PageResult WriteListPage(const std::string& folder, const std::vector<PhotoEntry>& rows,
@@ -67,5 +77,7 @@ PageResult WriteListPage(const std::string& folder, const std::vector<PhotoEntry
 // "3gp" (only "MOV" gets a fixed 640 x 500 player).
 Result<void> DogaHtml(const std::string& folder, const AlbumSettings& settings,
                       const std::string& pageName, const std::string& clip, std::string_view kind);
+Result<void> DogaHtml(PageSet& pages, const AlbumSettings& settings, const std::string& pageName,
+                      const std::string& clip, std::string_view kind);
 
 }  // namespace fotela

@@ -28,6 +28,27 @@ BuildOutcome pagesOutcome(AlbumPagesOutcome outcome) {
   return BuildOutcome::Failed;
 }
 
+// False after the message: the names of the settings would write outside the album.
+bool namesAllowed(const ProgramState& state, UserDialogs& dialogs) {
+  auto names = checkAlbumNames(state.settings);
+  if (!names) dialogs.message(names.error().message, kErrorCaption, DialogIcon::Warning);
+  return names.has_value();
+}
+
+const char* finalStatus(BuildOutcome outcome) {
+  switch (outcome) {
+    case BuildOutcome::Written:
+      return kStatusBuilt;
+    case BuildOutcome::Partial:
+      return kStatusBuiltWithout;
+    case BuildOutcome::NoPhotos:
+      return kNoPhotosMessage;
+    case BuildOutcome::Failed:
+      break;
+  }
+  return kStatusNotBuilt;
+}
+
 }  // namespace
 
 BuildOutcome buildAlbum(ProgramState& state, UserDialogs& dialogs, const BuildHooks& hooks) {
@@ -37,24 +58,38 @@ BuildOutcome buildAlbum(ProgramState& state, UserDialogs& dialogs, const BuildHo
   }
   if (hooks.busy) hooks.busy(true);
   setStatus(hooks, kStatusBuilding);
-  state.ThumbRunMode = 0;
-  makeCopies(state, dialogs, hooks);
-  AlbumPagesOutcome outcome = WriteAlbumPages(state, dialogs);
-  // Shown also after a failure: the build has ended either way.
-  setStatus(hooks, kStatusBuilt);
+  BuildOutcome outcome = BuildOutcome::Failed;
+  if (namesAllowed(state, dialogs)) {
+    state.ThumbRunMode = 0;
+    const ThumbRunResult copies = makeCopies(state, dialogs, hooks);
+    outcome = pagesOutcome(WriteAlbumPages(state, dialogs, copies.failedPhotos));
+    if (!copies.failedPhotos.empty()) {
+      // The warning of the thumbnail maker named them; without any photo there is no album.
+      outcome = outcome == BuildOutcome::Written ? BuildOutcome::Partial : BuildOutcome::Failed;
+    }
+  }
+  setStatus(hooks, finalStatus(outcome));
   if (hooks.busy) hooks.busy(false);
-  return pagesOutcome(outcome);
+  return outcome;
 }
 
 BuildOutcome buildPagesOnly(ProgramState& state, UserDialogs& dialogs, const BuildHooks& hooks) {
   setStatus(hooks, kStatusBuilding);
-  AlbumPagesOutcome outcome = WriteAlbumPages(state, dialogs);
-  setStatus(hooks, kStatusBuilt);
-  return pagesOutcome(outcome);
+  BuildOutcome outcome = BuildOutcome::Failed;
+  if (state.photos.empty() || namesAllowed(state, dialogs))
+    outcome = pagesOutcome(WriteAlbumPages(state, dialogs));
+  setStatus(hooks, finalStatus(outcome));
+  return outcome;
 }
 
 ThumbRunResult buildCopiesOnly(ProgramState& state, UserDialogs& dialogs, const BuildHooks& hooks) {
   state.ThumbRunMode = 1;
+  if (auto names = checkCopyFolderNames(state.settings); !names) {
+    dialogs.message(names.error().message, kErrorCaption, DialogIcon::Warning);
+    ThumbRunResult refused;
+    refused.failures.push_back(names.error());
+    return refused;
+  }
   return makeCopies(state, dialogs, hooks);
 }
 

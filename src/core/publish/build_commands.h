@@ -16,6 +16,10 @@ class UserDialogs;
 // Texts of the window's first status panel (the command line prints them too).
 inline constexpr const char* kStatusBuilding = "アルバム作成中";
 inline constexpr const char* kStatusBuilt = "アルバムを作成しました。";
+// After a full build that left out photos whose copies could not be made.
+inline constexpr const char* kStatusBuiltWithout = "写真の一部を除いてアルバムを作成しました。";
+// After a build that wrote no album (the reason was shown in a message).
+inline constexpr const char* kStatusNotBuilt = "アルバムを作成できませんでした。";
 // The full build's answer to an empty photo list.
 inline constexpr const char* kNoPhotosMessage = "対象画像がありません";
 inline constexpr const char* kBuildCaption = "アルバム作成";
@@ -33,17 +37,27 @@ struct BuildHooks {
 
 enum class BuildOutcome {
   NoPhotos,  // empty list (the full build said so; pages only stays silent)
-  Written,   // the album pages were written
-  Failed,    // a page writer reported a failure
+  Written,   // the album pages were written, every photo in them
+  Partial,   // the pages were written without the photos whose copies failed (named)
+  Failed,    // nothing written: a message said why; the old pages stand
 };
 
+// Every command first checks the page and sub-folder names of the settings
+// (checkAlbumNames) and refuses, with a message and writing nothing, names that are not
+// plain names. The final status text is kStatusBuilt only when every photo's page lines
+// were written; otherwise kStatusBuiltWithout or kStatusNotBuilt (pages only with an empty
+// list: kNoPhotosMessage).
+//
 // Full build: refuses an empty list with "対象画像がありません"; ThumbRunMode 0 so the
-// thumbnail maker asks before remaking existing copies; then WriteAlbumPages.
+// thumbnail maker asks before remaking existing copies; then WriteAlbumPages, leaving out
+// the photos whose copies could not be made in this run (the thumbnail maker's warning
+// names them).
 BuildOutcome buildAlbum(ProgramState& state, UserDialogs& dialogs, const BuildHooks& hooks = {});
-// Pages only: WriteAlbumPages with the copies already there.
+// Pages only: WriteAlbumPages with the copies already there (a missing one stops it).
 BuildOutcome buildPagesOnly(ProgramState& state, UserDialogs& dialogs,
                             const BuildHooks& hooks = {});
-// Reduced copies only: ThumbRunMode 1, no question.
+// Reduced copies only: ThumbRunMode 1, no question. Refused names give a result with
+// that failure and no copy.
 ThumbRunResult buildCopiesOnly(ProgramState& state, UserDialogs& dialogs,
                                const BuildHooks& hooks = {});
 

@@ -13,18 +13,25 @@ PageResult WriteListPage(const std::string& folder, const std::vector<PhotoEntry
 
 PageResult WriteListPage(const std::string& folder, const std::vector<PhotoEntry>& rows,
                          const AlbumSettings& s, CopySizes& sizes) {
+  PageSet pages(folder);
+  if (auto r = WriteListPage(pages, rows, s, sizes); !r) return r;
+  if (auto r = pages.commit(); !r) return std::unexpected(PageFailure{false, r.error().message});
+  return {};
+}
+
+PageResult WriteListPage(PageSet& pages, const std::vector<PhotoEntry>& rows,
+                         const AlbumSettings& s, CopySizes& sizes) {
   if (rows.empty()) return {};
-  const std::string prefix = folderPrefix(folder);
-  PageFile page;
-  if (auto r = page.open(prefix + pageNames(s.AlbumHtml).list); !r) {
-    return std::unexpected(PageFailure{false, r.error().message});
-  }
+  auto opened = pages.open(pageNames(s.AlbumHtml).list);
+  if (!opened) return std::unexpected(PageFailure{false, opened.error().message});
+  PageFile& page = **opened;
+  const std::string& prefix = pages.prefix();
   writePagePrologue(page);
   page.line("<HEAD>");
-  page.line("<TITLE>" + s.AlbumTitle + "</TITLE>");
+  page.line("<TITLE>" + albumTitleHtml(s) + "</TITLE>");
   page.line("</HEAD>");
   writeBodyOpening(page, s);
-  page.line("<H3>" + s.AlbumTitle + "</H3>");
+  page.line("<H3>" + albumTitleHtml(s) + "</H3>");
   // Each thumbnail takes its width plus 32 units of the row; a thumbnail that would pass
   // ListPageWidth starts a new row after a blank line.
   long long row = 0;
@@ -45,7 +52,6 @@ PageResult WriteListPage(const std::string& folder, const std::vector<PhotoEntry
   page.line(creditLine());
   page.line("</BODY>");
   page.line("</HTML>");
-  if (auto r = page.close(); !r) return std::unexpected(PageFailure{false, r.error().message});
   return {};
 }
 

@@ -29,8 +29,10 @@ std::string lastComponent(const std::string& base) {
 
 Result<void> writeMenu(const std::string& base, const std::string& title,
                        const std::vector<SubFolder>& folders, const AlbumSettings& s) {
-  PageFile page;
-  if (auto r = page.open(base + kMenuPageName); !r) return r;
+  PageSet pages(base);
+  auto opened = pages.open(kMenuPageName);
+  if (!opened) return std::unexpected(opened.error());
+  PageFile& page = **opened;
   // With the charset line of the album pages: without it browsers read short Japanese
   // folder names as a Western encoding and the links break.
   writePagePrologue(page);
@@ -55,7 +57,7 @@ Result<void> writeMenu(const std::string& base, const std::string& title,
   page.line("</center>");
   page.line("</body>");
   page.line("</html>");
-  return page.close();
+  return pages.commit();
 }
 
 }  // namespace
@@ -74,6 +76,7 @@ MenuPageOutcome WriteMenuPage(ProgramState& state, UserDialogs& dialogs) {
     return MenuPageOutcome::Failed;
   };
 
+  removeStaleTemporaries(base);
   std::vector<SubFolder> folders;
   for (const std::string& name : listFolder(base, EntryKind::Folder)) {
     std::error_code ec;

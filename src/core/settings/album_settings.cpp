@@ -1,6 +1,7 @@
 #include "settings/album_settings.h"
 
 #include "common/paths.h"
+#include "common/text.h"
 
 namespace fotela {
 
@@ -35,6 +36,50 @@ AlbumSettings defaultAlbumSettings() {
   s.SlideInterval = 4000;
   s.IncludeVideos = 0;
   return s;
+}
+
+namespace {
+
+bool isPlainName(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (char c : name) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '/' || u < 0x20 || u == 0x7F) return false;
+  }
+  return true;
+}
+
+// The value as a message shows it: a control character as "?".
+std::string shown(const std::string& value) {
+  std::string out = value;
+  for (char& c : out)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  return out;
+}
+
+Result<void> checkPlainName(const char* label, const std::string& value) {
+  if (isPlainName(value)) return {};
+  return fail("設定「" + std::string(label) + "」の \"" + shown(value) +
+              "\" は使えません。アルバムのフォルダの中の名前（「/」「..」や制御文字を含まない"
+              "名前）にしてください。");
+}
+
+}  // namespace
+
+Result<void> checkAlbumNames(const AlbumSettings& s) {
+  if (auto r = checkPlainName("アルバムＨＴＭＬ", s.AlbumHtml); !r) return r;
+  return checkCopyFolderNames(s);
+}
+
+Result<void> checkCopyFolderNames(const AlbumSettings& s) {
+  if (auto r = checkPlainName("画像フォルダ", s.ImageFolder); !r) return r;
+  if (auto r = checkPlainName("サムネイルフォルダ", s.ThumbFolder); !r) return r;
+  // Letter case aside: the album may be put on a server that does not tell them apart.
+  if (asciiUpper(s.ImageFolder) == asciiUpper(s.ThumbFolder)) {
+    return fail("設定「画像フォルダ」と「サムネイルフォルダ」が同じ \"" + s.ThumbFolder +
+                "\" です。別の名前にしてください。");
+  }
+  return {};
 }
 
 }  // namespace fotela

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/error.h"
+
 namespace fotela {
 
 struct AlbumSettings {
@@ -41,5 +43,12 @@ struct AlbumSettings {
 
 // Every field at its default; PhotoFolder is the program folder.
 AlbumSettings defaultAlbumSettings();
+
+// AlbumHtml, ImageFolder and ThumbFolder name files and folders inside the photo folder:
+// each must be a plain name (not empty, not "." or "..", no "/", no control character),
+// and the two sub-folders must differ. The error names the setting and its value.
+Result<void> checkAlbumNames(const AlbumSettings& settings);
+// The same for ImageFolder and ThumbFolder alone.
+Result<void> checkCopyFolderNames(const AlbumSettings& settings);
 
 }  // namespace fotela

@@ -82,20 +82,34 @@ std::string defaultSettingsPath() {
   return perUser;
 }
 
-void ReadSettings(AlbumSettings& settings, const std::string& path, UserDialogs& dialogs) {
+Result<void> ReadSettings(AlbumSettings& settings, const std::string& path, UserDialogs& dialogs) {
   const std::string file = path.empty() ? defaultSettingsPath() : path;
   const std::optional<std::string> bytes = readHead(file);
   AlbumSettings s = defaultAlbumSettings();
   if (!bytes) {
     settings = s;  // the program folder replaces any folder given before
-    return;
+    return {};
+  }
+  // Text never holds a NUL byte; a file that does (a picture or a program picked by
+  // mistake) would turn into junk names and folders.
+  if (bytes->find('\0') != std::string::npos) {
+    const std::string message = file + " は設定ファイルではありません。読み込みません。";
+    dialogs.message(message, kErrorCaption, DialogIcon::Warning);
+    AlbumSettings blank;
+    blank.PhotoFolder = settings.PhotoFolder;
+    if (settings == blank) {
+      // Nothing read yet (start-up): work from the defaults, with the folder given.
+      if (!settings.PhotoFolder.empty()) s.PhotoFolder = settings.PhotoFolder;
+      settings = s;
+    }
+    return fail(message);
   }
   LineReader in(splitLines(decodeDataFile(*bytes)));
   if (in.atEnd()) {
     // An empty file holds nothing to read: defaults, but a chosen folder stays.
     if (!settings.PhotoFolder.empty()) s.PhotoFolder = settings.PhotoFolder;
     settings = s;
-    return;
+    return {};
   }
 
   std::string version = *in.next();
@@ -149,6 +163,7 @@ void ReadSettings(AlbumSettings& settings, const std::string& path, UserDialogs&
   in.number(s.SlideInterval);
   if (version == "Ver=4") in.number(s.IncludeVideos);
   settings = s;
+  return {};
 }
 
 std::string settingsText(const AlbumSettings& s) {

@@ -20,7 +20,10 @@ std::string defaultSettingsPath();
 // cannot be opened gives all defaults, PhotoFolder included. An empty PhotoFolder takes
 // the file's folder line. Fields the file lacks or cannot hold take their defaults.
 // A "Ver=1" file is announced through `dialogs`.
-void ReadSettings(AlbumSettings& settings, const std::string& path, UserDialogs& dialogs);
+// A file holding a NUL byte is no settings file: it is refused with a message through
+// `dialogs` and the error; nothing of it is taken (a record not yet filled takes the
+// defaults, keeping a folder already given).
+Result<void> ReadSettings(AlbumSettings& settings, const std::string& path, UserDialogs& dialogs);
 
 // The 29 lines of the "Ver=4" layout, CR LF, as UTF-8 text.
 std::string settingsText(const AlbumSettings& settings);

@@ -187,9 +187,15 @@ class ThumbRun {
 
   ThumbRunResult run() {
     const AlbumSettings& s = state_.settings;
+    if (auto names = checkCopyFolderNames(s); !names) {
+      result_.failures.push_back(names.error());
+      stopFlag_ = true;
+    }
     DirChk(s.ThumbFolder);
     DirChk(s.ImageFolder);
     if (!stopFlag_) {
+      removeStaleTemporaries(subFolder(s.ImageFolder));
+      removeStaleTemporaries(subFolder(s.ThumbFolder));
       collectRows();
       const int limit = largeCopyLimit(s.ListPageWidth);
       std::vector<CopyJob> large = jobs(s.ImageFolder, false);
@@ -199,6 +205,8 @@ class ThumbRun {
         runPhase(1, small, kThumbnailLimit);
       }
     }
+    for (std::size_t i = 0; i < files_.size(); ++i)
+      if (failed_[i]) result_.failedPhotos.push_back(files_[i]);
     if (!result_.failures.empty()) {
       std::string text = "縮小画像を作成できなかった写真があります。";
       for (const Error& e : result_.failures) text += "\n" + e.message;
@@ -254,6 +262,7 @@ class ThumbRun {
       if (seen.insert(f).second) files_.push_back(std::move(f));
     }
     largeFailed_.assign(files_.size(), 0);
+    failed_.assign(files_.size(), 0);
   }
 
   std::vector<CopyJob> jobs(const std::string& targetFolder, bool fromLargeCopies) {
@@ -327,6 +336,7 @@ class ThumbRun {
       ++result_.made;
     } else {
       if (phase == 0) largeFailed_[job.row] = 1;
+      failed_[job.row] = 1;
       result_.failures.push_back(outcome.error());
     }
     ++done;
@@ -409,6 +419,7 @@ class ThumbRun {
   bool stopFlag_ = false;
   std::vector<std::string> files_;
   std::vector<char> largeFailed_;
+  std::vector<char> failed_;  // either copy of the photo failed
   std::mutex mutex_;
   ThumbRunResult result_;
 };

@@ -50,13 +50,18 @@ struct ThumbRunResult {
   bool stopped = false;
   std::size_t made = 0;
   std::vector<Error> failures;  // photos that could not be read or written, by file name
+  // The file names (name + "." + type) of the photos whose large copy or thumbnail could
+  // not be made in this run: the pages of a full build leave them out.
+  std::vector<std::string> failedPhotos;
 };
 
-// Checks both sub-folders (asking "縮小画像を作成しますか？" when ThumbRunMode is 0 and a
-// folder exists), then makes the copies of every row of state.photos whose type is "jpg".
-// Photos that cannot be read or copies that cannot be written do not stop the run; after
-// it, one warning through `dialogs` names them all (they are also in the result). The
-// question and the warning come from the calling thread; the work runs on worker threads.
+// Refuses sub-folder names that are not plain names (checkCopyFolderNames), checks both
+// sub-folders (asking "縮小画像を作成しますか？" when ThumbRunMode is 0 and a folder exists),
+// removes temporary files a killed run left in them, then makes the copies of every row of
+// state.photos whose type is "jpg". Photos that cannot be read or copies that cannot be written do
+// not stop the run; after it, one warning through `dialogs` names them all (they are also in the
+// result). The question and the warning come from the calling thread; the work runs on worker
+// threads.
 ThumbRunResult runThumbnailMaker(ProgramState& state, UserDialogs& dialogs, CopyMode mode,
                                  std::stop_token stop = {}, const CopyProgressFn& progress = {});
 

@@ -23,6 +23,17 @@ TEST(Cp932Test, CharactersOutsideCp932) {
             "a&#65533;b");  // broken UTF-8
 }
 
+// CP932 writes "¥" and "‾" as the bytes of "\\" and "~": a page gets references, a data
+// file falls back to UTF-8, so neither ever reads back as another character.
+TEST(Cp932Test, AsciiLookalikesNeverBecomeAsciiBytes) {
+  EXPECT_EQ(utf8ToCp932WithReferences("\\¥'‾~写¥"), "\\&#165;'&#8254;~\x8E\xCA&#165;");
+  EXPECT_EQ(utf8ToCp932("¥1000"), std::nullopt);
+  EXPECT_EQ(utf8ToCp932("a‾"), std::nullopt);
+  const std::string bytes = encodeDataFile("¥1000,‾");
+  EXPECT_EQ(bytes, std::string(kUtf8Bom) + "¥1000,‾");
+  EXPECT_EQ(decodeDataFile(bytes), "¥1000,‾");
+}
+
 TEST(Cp932Test, InvalidCp932BytesBecomeReplacementCharacters) {
   EXPECT_EQ(cp932ToUtf8("a\xA0"
                         "b"),

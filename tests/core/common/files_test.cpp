@@ -49,6 +49,38 @@ TEST(FilesTest, AtomicWriteIntoAnUnwritableFolderKeepsTheOldFile) {
   EXPECT_EQ(readFile(path), "old");
 }
 
+// The temporary name does not grow with the file's: a 251-byte name is written.
+TEST(FilesTest, AtomicWriteOfALongNameUsesAShortTemporaryName) {
+  TempDir dir;
+  const std::string path = dir.file(std::string(247, 'n') + ".jpg");
+  ASSERT_TRUE(writeFileAtomic(path, "copy"));
+  EXPECT_EQ(readFile(path), "copy");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+// Temporary files left by a killed run go; one a live writer holds, and files that only
+// look similar, stay.
+TEST(FilesTest, StaleTemporaryFilesAreRemoved) {
+  TempDir dir;
+  writeFile(dir.file(".fotela-a1B2c3"), "stale");
+  writeFile(dir.file(".fotela-abc"), "not ours");
+  writeFile(dir.file(".fotela-abcdefg"), "not ours");
+  writeFile(dir.file("fotela-abcdef"), "not ours");
+  std::filesystem::create_directory(dir.file(".fotela-Folder"));
+  auto live = createTemporaryFile(dir.path(), dir.file("page.html"));
+  ASSERT_TRUE(live);
+  EXPECT_TRUE(isTemporaryFileName(std::filesystem::path(live->path).filename().string()));
+
+  removeStaleTemporaries(dir.path());
+  EXPECT_FALSE(std::filesystem::exists(dir.file(".fotela-a1B2c3")));
+  EXPECT_TRUE(std::filesystem::exists(live->path));
+  for (const char* kept : {".fotela-abc", ".fotela-abcdefg", "fotela-abcdef", ".fotela-Folder"})
+    EXPECT_TRUE(std::filesystem::exists(dir.file(kept))) << kept;
+  closeTemporaryFile(*live);
+  removeStaleTemporaries(dir.path());
+  EXPECT_FALSE(std::filesystem::exists(live->path));
+}
+
 TEST(FilesTest, AtomicWriteIntoAMissingFolderNamesTheFile) {
   TempDir dir;
   const std::string path = dir.file("missing/x.txt");

@@ -49,6 +49,40 @@ TEST(OrderFileTest, LinesSplitAtTheFirstCommaOnly) {
   EXPECT_EQ(t.isTitle("nocomma"), 1);
 }
 
+// A photo's name may hold commas: the longest text before a comma that names a photo of
+// the folder is the name; files written before (no such photo) keep their meaning.
+TEST(OrderFileTest, NamesWithCommasNameTheirPhotos) {
+  TempDir dir;
+  for (const char* f : {"a,b.jpg", "a.jpg", "x,y,z.JPG", "p.jpg"}) writeFile(dir.file(f), "");
+  writeFile(dir.file("titlen.txt"),
+            "a,b,the description, with a comma\r\n"
+            "a,plain, old\r\n"
+            "x,y,z,\r\n"
+            "p,q,r\r\n");
+  OrderTable t = TitleGet(dir.path());
+  ASSERT_EQ(t.entries().size(), 4u);
+  EXPECT_EQ(t.entries()[0].name, "a,b");
+  EXPECT_EQ(t.entries()[0].description, "the description, with a comma");
+  EXPECT_EQ(t.entries()[1].name, "a");
+  EXPECT_EQ(t.entries()[1].description, "plain, old");
+  EXPECT_EQ(t.entries()[2].name, "x,y,z");
+  EXPECT_EQ(t.entries()[2].description, "");
+  EXPECT_EQ(t.entries()[3].name, "p");
+  EXPECT_EQ(t.entries()[3].description, "q,r");
+
+  // Written back and read again, every photo keeps its description; a name with a line
+  // break has no line.
+  std::int16_t changed = 1;
+  std::vector<PhotoEntry> rows = {row("a,b", "d1"), row("nl\nx", "d2"), row("a", "d3,more")};
+  writeFile(dir.file("nl\nx.jpg"), "");
+  ASSERT_TRUE(TitlePut(dir.path(), rows, changed));
+  EXPECT_EQ(readFile(dir.file("titlen.txt")), "a,b,d1\r\na,d3,more\r\n");
+  OrderTable back = TitleGet(dir.path());
+  EXPECT_EQ(back.TitleName("a,b"), "d1");
+  EXPECT_EQ(back.TitleName("a"), "d3,more");
+  EXPECT_EQ(back.isTitle("nl\nx"), 0);
+}
+
 TEST(OrderFileTest, LookupsIgnoreLetterCaseAndTakeTheFirstMatch) {
   TempDir dir;
   writeFile(dir.file("TitleN.TXT"), "IMG_01,first\r\nimg_01,second\r\n");

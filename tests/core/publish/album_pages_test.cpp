@@ -192,9 +192,7 @@ TEST(WriteAlbumPages, ChangedOrderIsSavedAfterASuccessfulRun) {
 
 struct MissingCopyCase {
   const char* label;
-  const char* removed;           // copy removed before the run
-  const char* lastPageBegun;     // exists, incomplete
-  const char* firstPageMissing;  // not written at all
+  const char* removed;  // copy removed before the run
 };
 void PrintTo(const MissingCopyCase& c, std::ostream* os) {
   *os << c.label;
@@ -202,12 +200,17 @@ void PrintTo(const MissingCopyCase& c, std::ostream* os) {
 
 class MissingCopy : public testing::TestWithParam<MissingCopyCase> {};
 
-TEST_P(MissingCopy, StopsWithTheCopiesMessageAndEnablesNothing) {
+// The pages are replaced as a set: a failure part way leaves every old page as it was and
+// no temporary file behind.
+TEST_P(MissingCopy, StopsWithTheCopiesMessageAndKeepsTheOldPages) {
   const MissingCopyCase& c = GetParam();
   TempDir dir;
   ProgramState state;
   initState(state, dir, "旅行");
   makeAlbumFolder(state, dir.path(), kThreePhotos);
+  const std::vector<std::string> pages = {"album.html", "album_1.html", "album_2.html",
+                                          "album_3.html", "album_4.html"};
+  for (const std::string& page : pages) test::writeFile(dir.file(page), "old " + page);
   state.OrderChanged = 1;
   std::filesystem::remove(dir.file(c.removed));
   ScriptedDialogs dialogs;
@@ -223,19 +226,15 @@ TEST_P(MissingCopy, StopsWithTheCopiesMessageAndEnablesNothing) {
   EXPECT_FALSE(state.albumViewEnabled);
   EXPECT_EQ(state.OrderChanged, 1);
   EXPECT_FALSE(isFile(dir.file("titlen.txt")));
-  EXPECT_EQ(state.LastAlbumPage, dir.path() + "/album.html");
-  EXPECT_TRUE(isFile(dir.file("album.html")));
-  auto begun = pageLines(dir.file(c.lastPageBegun));
-  ASSERT_FALSE(begun.empty());
-  EXPECT_NE(begun.back(), "</HTML>") << "the page being written stays incomplete";
-  EXPECT_FALSE(isFile(dir.file(c.firstPageMissing)));
+  EXPECT_EQ(state.LastAlbumPage, "");
+  for (const std::string& page : pages) EXPECT_EQ(test::readFile(dir.file(page)), "old " + page);
+  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+    EXPECT_FALSE(isTemporaryFileName(e.path().filename().string())) << e.path();
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, MissingCopy,
-                         testing::Values(MissingCopyCase{"thumbnail", "small/IMG_0002.jpg",
-                                                         "album_1.html", "album_2.html"},
-                                         MissingCopyCase{"large", "big/IMG_0003.JPG",
-                                                         "album_2.html", "album_4.html"}),
+                         testing::Values(MissingCopyCase{"thumbnail", "small/IMG_0002.jpg"},
+                                         MissingCopyCase{"large", "big/IMG_0003.JPG"}),
                          [](const auto& info) { return std::string(info.param.label); });
 
 TEST(WriteAlbumPages, UnreadableCopyCountsAsMissing) {
@@ -292,6 +291,7 @@ TEST(WriteAlbumPages, NamesAreEscapedAndDescriptionsStayTheUsersHtml) {
   TempDir dir;
   ProgramState state;
   initState(state, dir, "<i>旅</i>");
+  state.settings.TitleFromFolder = 0;  // a typed title
   // A name with every character that means something in a URL, in HTML or in a script.
   makeAlbumFolder(state, dir.path(),
                   {{"it's #1&<2>%", "jpg", 601, 100, 75, 600, 450, "Tom's <b>day</b> \\o/"}});
@@ -322,6 +322,86 @@ TEST(WriteAlbumPages, NamesAreEscapedAndDescriptionsStayTheUsersHtml) {
       "%231&amp;&lt;2&gt;%25.jpg\" Border=0 Width= 100 Height= 75 ALT=\"it's "
       "#1&amp;&lt;2&gt;%.jpg\"></A>"));
 }
+
+// Names a user really has, and names made to hurt. A name is data everywhere; a
+// description equal to the name is the name; a title from the folder's name is data.
+struct HostileCase {
+  const char* label;
+  std::string name;
+  std::string description;
+  std::string indexLine;  // photo 1 in the index page
+  std::string viewLine;   // photo 1 in the view page
+};
+void PrintTo(const HostileCase& c, std::ostream* os) {
+  *os << c.label;
+}
+
+class HostileNames : public testing::TestWithParam<HostileCase> {};
+
+TEST_P(HostileNames, StayDataAndKeepEveryScriptWhole) {
+  const HostileCase& c = GetParam();
+  TempDir dir;
+  ProgramState state;
+  initState(state, dir, "旅<b>");  // TitleFromFolder 1: the folder's name
+  makeAlbumFolder(state, dir.path(), {{c.name, "jpg", 600, 100, 75, 600, 450, c.description}});
+  ScriptedDialogs dialogs;
+
+  ASSERT_EQ(WriteAlbumPages(state, dialogs), AlbumPagesOutcome::Written);
+  const auto index = pageLines(dir.file("album_1.html"));
+  EXPECT_TRUE(hasLine(index, "<H3>旅&lt;b&gt;</H3>"));
+  EXPECT_TRUE(hasLine(index, c.indexLine)) << testing::PrintToString(index);
+  const auto view = pageLines(dir.file("album_2.html"));
+  EXPECT_TRUE(hasLine(view, c.viewLine)) << testing::PrintToString(view);
+  for (const char* page :
+       {"album.html", "album_1.html", "album_2.html", "album_3.html", "album_4.html"}) {
+    const std::string bytes = test::readFile(dir.file(page));
+    std::size_t breaks = 0, lines = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      breaks += bytes[i] == '\r' || bytes[i] == '\n';
+      lines += bytes.compare(i, 2, "\r\n") == 0;
+    }
+    EXPECT_EQ(breaks, 2 * lines) << page << ": a line break that is not CR LF";
+  }
+}
+
+const std::string kIndex = "　　<A HREF=\"javaScript:disp0( 1)\">";
+const std::string kView = "    if (parent.window.name==\"W1\") {document.write('";
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, HostileNames,
+    testing::Values(
+        // CP932 writes "¥" as the byte of "\": it must not end the script string.
+        HostileCase{"Yen", "¥1000'", "¥'",
+                    kIndex + "<IMG SRC=\"small/&#165;1000'.jpg\" Border=0 Width= 100 Height= 75 "
+                             "ALT=\"&#165;1000'.jpg\"></A><BR>",
+                    kView + "<IMG SRC=\"big/&#165;1000\\'.jpg\" Border=0 Width= 600 Height= 450 "
+                            "ALT=\"&#165;1000\\'.jpg\"><BR>&#165;\\'');sw=1;}"},
+        HostileCase{"Markup", "<img src=x onerror=alert(1)>", "<img src=x onerror=alert(1)>",
+                    kIndex + "<IMG SRC=\"small/&lt;img src=x onerror=alert(1)&gt;.jpg\" Border=0 "
+                             "Width= 100 Height= 75 ALT=\"&lt;img src=x "
+                             "onerror=alert(1)&gt;.jpg\"></A><BR>",
+                    kView + "<IMG SRC=\"big/&lt;img src=x onerror=alert(1)&gt;.jpg\" Border=0 "
+                            "Width= 600 Height= 450 ALT=\"&lt;img src=x onerror=alert(1)&gt;.jpg\">"
+                            "<BR>&lt;img src=x onerror=alert(1)&gt;');sw=1;}"},
+        HostileCase{"LineBreaks", "nl\nx\r", "nl\nx\r",
+                    kIndex + "<IMG SRC=\"small/nl%0Ax%0D.jpg\" Border=0 Width= 100 Height= 75 "
+                             "ALT=\"nl&#10;x&#13;.jpg\"></A><BR>",
+                    kView + "<IMG SRC=\"big/nl%0Ax%0D.jpg\" Border=0 Width= 600 Height= 450 "
+                            "ALT=\"nl&#10;x&#13;.jpg\"><BR>nl&#10;x&#13;');sw=1;}"},
+        HostileCase{"NotUtf8", "\xFF\xFE", "\xFF\xFE",
+                    kIndex + "<IMG SRC=\"small/%FF%FE.jpg\" Border=0 Width= 100 Height= 75 "
+                             "ALT=\"&#65533;&#65533;.jpg\"></A><BR>",
+                    kView + "<IMG SRC=\"big/%FF%FE.jpg\" Border=0 Width= 600 Height= 450 "
+                            "ALT=\"&#65533;&#65533;.jpg\"><BR>&#65533;&#65533;');sw=1;}"},
+        // The user's own HTML, line breaks and all, cannot end or upset the script block.
+        HostileCase{"QuotesAndUsersHtml", "say \"hi\" ‾", "a\nb\u2028</script><!--<script>",
+                    kIndex +
+                        "<IMG SRC=\"small/say &quot;hi&quot; &#8254;.jpg\" Border=0 Width= 100 "
+                        "Height= 75 ALT=\"say &quot;hi&quot; &#8254;.jpg\"></A><BR>",
+                    kView + "<IMG SRC=\"big/say &quot;hi&quot; &#8254;.jpg\" Border=0 Width= 600 "
+                            "Height= 450 ALT=\"say &quot;hi&quot; &#8254;.jpg\"><BR>"
+                            "a\\nb\\u2028<\\/script><\\!--<\\script>');sw=1;}"}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 TEST(WriteAlbumPages, CharactersOutsideCp932BecomeReferences) {
   TempDir dir;

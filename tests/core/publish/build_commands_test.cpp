@@ -70,7 +70,8 @@ TEST(BuildAlbum, MakesCopiesAskingFirstThenWritesThePages) {
   EXPECT_TRUE(dialogs.shown.empty());
 }
 
-TEST(BuildAlbum, MissingCopiesStillEndWithTheBuiltStatus) {
+// The success text only when the album was written.
+TEST(BuildAlbum, MissingCopiesEndWithTheNotBuiltStatus) {
   TempDir dir;
   ProgramState state;
   initState(state, dir, 1);
@@ -78,14 +79,14 @@ TEST(BuildAlbum, MissingCopiesStillEndWithTheBuiltStatus) {
   Recorder r;
 
   EXPECT_EQ(buildAlbum(state, dialogs, r.hooks(state, false)), BuildOutcome::Failed);
-  EXPECT_EQ(r.events.at(3), "status アルバムを作成しました。");
+  EXPECT_EQ(r.events.at(3), "status アルバムを作成できませんでした。");
   EXPECT_EQ(r.events.back(), "idle");
   ASSERT_EQ(dialogs.shown.size(), 1u);
   EXPECT_EQ(dialogs.shown[0].text, kMissingCopyMessage);
   EXPECT_FALSE(state.albumViewEnabled);
 }
 
-TEST(BuildPagesOnly, EmptyListShowsBothStatusTextsAndWritesNothing) {
+TEST(BuildPagesOnly, EmptyListSaysSoInTheStatusAndWritesNothing) {
   TempDir dir;
   ProgramState state;
   initState(state, dir, 0);
@@ -94,7 +95,7 @@ TEST(BuildPagesOnly, EmptyListShowsBothStatusTextsAndWritesNothing) {
 
   EXPECT_EQ(buildPagesOnly(state, dialogs, r.hooks(state, true)), BuildOutcome::NoPhotos);
   EXPECT_EQ(r.events,
-            (std::vector<std::string>{"status アルバム作成中", "status アルバムを作成しました。"}));
+            (std::vector<std::string>{"status アルバム作成中", "status 対象画像がありません"}));
   EXPECT_TRUE(dialogs.shown.empty());
   EXPECT_TRUE(listFolder(dir.path(), EntryKind::File).empty());
 }
@@ -135,6 +136,83 @@ TEST(BuildAlbum, RealPhotosGiveCopiesAndPages) {
             std::string::npos);
   EXPECT_NE(view.find("<IMG SRC=\"big/tall.JPG\" Border=0 Width= 300 Height= 500"),
             std::string::npos);
+}
+
+// A damaged photo gets no copies; the full build leaves it out of the pages (the one
+// warning names it) instead of stopping at its missing copy. Pages only still stops there.
+TEST(BuildAlbum, PhotosWhoseCopiesFailAreLeftOut) {
+  TempDir dir;
+  test::writeJpeg(dir.file("a.jpg"), 640, 480);
+  test::writeFile(dir.file("b.jpg"), test::makeJpegBytes(640, 480).substr(0, 300));
+  test::writeFile(dir.file("c.jpg"), "");
+  test::writeJpeg(dir.file("d.jpg"), 480, 640);
+  ProgramState state;
+  state.settings = defaultAlbumSettings();
+  state.settings.PhotoFolder = dir.path();
+  state.photos = scanFolder(dir.path())->rows;
+  state.OrderChanged = 1;
+  ScriptedDialogs dialogs(DialogAnswer::Yes);
+  Recorder r;
+  BuildHooks hooks = r.hooks(state, false);
+  hooks.makeCopies = {};
+
+  ASSERT_EQ(buildAlbum(state, dialogs, hooks), BuildOutcome::Partial);
+  EXPECT_EQ(r.events.at(2), "status 写真の一部を除いてアルバムを作成しました。");
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_NE(dialogs.shown[0].text.find("b.jpg"), std::string::npos);
+  EXPECT_NE(dialogs.shown[0].text.find("c.jpg"), std::string::npos);
+  const std::string index = test::readFile(dir.file("album_1.html"));
+  EXPECT_NE(index.find("disp0( 2)\"><IMG SRC=\"small/d.jpg\""), std::string::npos) << index;
+  EXPECT_EQ(index.find("disp0( 3)"), std::string::npos);
+  EXPECT_TRUE(state.albumViewEnabled);
+  // The order file keeps every photo.
+  EXPECT_EQ(test::readFile(dir.file("titlen.txt")), "a,a\r\nb,b\r\nc,c\r\nd,d\r\n");
+
+  dialogs.shown.clear();
+  EXPECT_EQ(buildPagesOnly(state, dialogs), BuildOutcome::Failed);
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].text, kMissingCopyMessage);
+}
+
+// Names that would write outside the album folder (or over its own files) are refused by
+// every command before anything is written.
+TEST(BuildCommands, SettingsNamesThatAreNoPlainNamesAreRefused) {
+  struct Case {
+    const char* albumHtml;
+    const char* imageFolder;
+    const char* thumbFolder;
+  };
+  for (const Case c : {Case{"../x.html", "big", "small"}, Case{"album.html", "../../t", "small"},
+                       Case{"album.html", "big", "a/b"}, Case{"a\x01.html", "big", "small"},
+                       Case{"album.html", "..", "small"}, Case{"album.html", "", "small"},
+                       Case{"album.html", "same", "same"}}) {
+    SCOPED_TRACE(std::string(c.albumHtml) + " " + c.imageFolder + " " + c.thumbFolder);
+    TempDir parent;
+    const std::string folder = parent.file("album");
+    std::filesystem::create_directory(folder);
+    test::writeJpeg(folder + "/p.jpg", 64, 48);
+    ProgramState state;
+    state.settings = defaultAlbumSettings();
+    state.settings.PhotoFolder = folder;
+    state.settings.AlbumHtml = c.albumHtml;
+    state.settings.ImageFolder = c.imageFolder;
+    state.settings.ThumbFolder = c.thumbFolder;
+    state.photos = scanFolder(folder)->rows;
+    ScriptedDialogs dialogs(DialogAnswer::Yes);
+
+    EXPECT_EQ(buildAlbum(state, dialogs), BuildOutcome::Failed);
+    EXPECT_EQ(buildPagesOnly(state, dialogs), BuildOutcome::Failed);
+    // The copies do not depend on the page name.
+    if (std::string(c.albumHtml) == "album.html") {
+      EXPECT_EQ(buildCopiesOnly(state, dialogs).made, 0u);
+    }
+    ASSERT_EQ(dialogs.shown.size(), std::string(c.albumHtml) == "album.html" ? 3u : 2u);
+    EXPECT_NE(dialogs.shown[0].text.find("設定「"), std::string::npos) << dialogs.shown[0].text;
+    EXPECT_EQ(listFolder(folder, EntryKind::File), std::vector<std::string>{"p.jpg"});
+    EXPECT_TRUE(listFolder(folder, EntryKind::Folder).empty());
+    EXPECT_EQ(listFolder(parent.path(), EntryKind::Folder), std::vector<std::string>{"album"});
+    EXPECT_TRUE(listFolder(parent.path(), EntryKind::File).empty());
+  }
 }
 
 }  // namespace

@@ -186,11 +186,28 @@ TEST_F(SettingsFileTest, ShortEmptyAndLineFeedOnlyFilesFillTheRestWithDefaults) 
   EXPECT_EQ(roundTrip(lf), kDefaultVer4);
 }
 
-TEST_F(SettingsFileTest, BinaryAndHugeFilesDoNotCrash) {
+// A file with NUL bytes is no settings file: refused with a message naming it, nothing of
+// it taken (a record still blank takes the defaults, one already read stays as it was).
+TEST_F(SettingsFileTest, BinaryFilesAreRefusedAndHugeOnesRead) {
   std::string binary;
   for (int i = 0; i < 4096; ++i) binary += static_cast<char>(i * 7 % 256);
-  AlbumSettings s = read(binary);
-  EXPECT_FALSE(s.AlbumHtml.empty() && s.ThumbFolder.empty());
+  writeFile(dir.file("in.ini"), binary);
+  AlbumSettings blank;
+  blank.PhotoFolder = "/given";
+  auto refused = ReadSettings(blank, dir.file("in.ini"), dialogs);
+  ASSERT_FALSE(refused);
+  AlbumSettings expected = defaultAlbumSettings();
+  expected.PhotoFolder = "/given";
+  EXPECT_EQ(blank, expected);
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_NE(dialogs.shown[0].text.find(dir.file("in.ini")), std::string::npos);
+
+  AlbumSettings current = defaultAlbumSettings();
+  current.AlbumTitle = "mine";
+  const AlbumSettings before = current;
+  writeFile(dir.file("in.ini"), kDefaultVer4 + std::string(1, '\0'));
+  EXPECT_FALSE(ReadSettings(current, dir.file("in.ini"), dialogs));
+  EXPECT_EQ(current, before);
 
   std::string huge = kDefaultVer4;
   huge += std::string(8 << 20, 'x');
@@ -206,7 +223,7 @@ TEST_F(SettingsFileTest, InvalidShiftJisBytesAreReplacedNotFatal) {
 TEST_F(SettingsFileTest, CharactersOutsideCp932AreKeptThroughUtf8) {
   AlbumSettings s = defaultAlbumSettings();
   s.PhotoFolder = "/photos/Café 한국";
-  s.AlbumTitle = "Café";
+  s.AlbumTitle = "Café ¥1000";  // CP932 would turn "¥" into "\\"
   ASSERT_TRUE(WriteSettings(s, dir.file("out.ini")));
   const std::string bytes = readFile(dir.file("out.ini"));
   EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");

@@ -212,13 +212,17 @@ TEST(ThumbMakerTest, MissingAndCorruptPhotosAreReportedAndTheRunGoesOn) {
   test::writeFile(a.dir.file("bad.jpg"), test::makeJpegBytes(300, 200).substr(0, 400));
   a.state.photos.push_back(row("bad.jpg"));
   a.state.photos.push_back(row("gone.jpg"));
+  test::writeFile(a.dir.file("empty.jpg"), "");
+  a.state.photos.push_back(row("empty.jpg"));
   test::writeJpeg(a.dir.file("c.jpg"), 300, 200);
   a.state.photos.push_back(row("c.jpg"));
   ScriptedDialogs dialogs;
   ThumbRunResult r = runThumbnailMaker(a.state, dialogs, CopyMode::All);
 
   EXPECT_EQ(r.made, 4u);
-  ASSERT_EQ(r.failures.size(), 2u);  // once each: no thumbnail is tried without a large copy
+  ASSERT_EQ(r.failures.size(), 3u);  // once each: no thumbnail is tried without a large copy
+  // The full build leaves these out of the pages.
+  EXPECT_EQ(r.failedPhotos, (std::vector<std::string>{"bad.jpg", "gone.jpg", "empty.jpg"}));
   std::string all = r.failures[0].message + "\n" + r.failures[1].message;
   EXPECT_NE(all.find(a.dir.file("bad.jpg")), std::string::npos) << all;
   EXPECT_NE(all.find(a.dir.file("gone.jpg")), std::string::npos) << all;
@@ -292,8 +296,10 @@ TEST(ThumbMakerTest, UpdateMakesOnlyMissingOrOutdatedCopies) {
       fs::file_time_type::clock::from_sys(std::chrono::sys_seconds{std::chrono::seconds{2000}}));
 }
 
-TEST(ThumbMakerTest, SubFolderNamingThePhotoFolderIsRefused) {
-  for (const char* name : {"", ".", "./"}) {
+// A sub-folder name that is not a plain name would put copies over the photos or outside
+// the album; a name equal to the other sub-folder would put thumbnails over large copies.
+TEST(ThumbMakerTest, SubFolderThatIsNoPlainNameIsRefused) {
+  for (const char* name : {"", ".", "./", "..", "../t", "a/b", "x\ny", "SMALL"}) {
     SCOPED_TRACE(name);
     Album a{{"p.jpg", 800, 600}};
     a.state.settings.ImageFolder = name;
@@ -304,6 +310,8 @@ TEST(ThumbMakerTest, SubFolderNamingThePhotoFolderIsRefused) {
     EXPECT_EQ(r.failures.size(), 1u);
     EXPECT_EQ(test::readFile(a.dir.file("p.jpg")), before);
     EXPECT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_FALSE(fs::exists(a.dir.file("small"))) << "nothing created";
+    EXPECT_FALSE(fs::exists(a.dir.file("../t")));
   }
 }
 
