@@ -22,6 +22,7 @@
 
 using namespace fotela;
 using fotela::app::frmMain;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -301,6 +302,44 @@ class MainWindowTest : public QObject {
     }
     QVERIFY(large >= 1 && large < 40);
     QCOMPARE(std::distance(std::filesystem::directory_iterator(dir.file("small")), {}), 0);
+  }
+
+  // Copies only: the thumbnail window is not modal, so whatever would change the folder,
+  // the list or start a build waits for its end; closing the main window stops it first.
+  void copiesOnlyHoldTheFolder() {
+    test::TempDir dir;
+    const std::string folder = dir.path();
+    for (int i = 0; i < 30; ++i)
+      test::writeJpeg(dir.file("p" + std::to_string(100 + i) + ".jpg"), 1600, 1200);
+    Session s(folder);
+    QVERIFY(test::waitForScan(*s.window));
+    s.trigger("mnuthum");
+    auto* copies = s.window->findChild<app::JpegSave*>();
+    QVERIFY(copies && copies->isVisible() && !copies->isModal());
+    QVERIFY(copies->running());
+    for (const char* name : {"mnuOpen", "mnuReDisp", "mnuAlbum", "mnuEditHTML", "mnuthum"})
+      QVERIFY2(!s.find<QAction>(name)->isEnabled(), name);
+    for (const char* name : {"Command1", "Command4_0", "Command4_1"})
+      QVERIFY2(!s.find<QPushButton>(name)->isEnabled(), name);
+    QVERIFY(!s.find<QWidget>("Dir1")->isEnabled());
+    QVERIFY(!s.find<QWidget>("Drive1")->isEnabled());
+    s.window->close();
+    QVERIFY(!s.window->findChild<app::JpegSave*>() || !copies->running());
+    for (const auto& f : fs::directory_iterator(folder + "/big"))
+      QVERIFY(test::readFile(f.path().string()).ends_with("\xff\xd9"));
+  }
+
+  // A start folder that is gone: the program folder is selected and scanned.
+  void missingStartFolder() {
+    test::TempDir dir;
+    test::writeJpeg(ProgramFolder() + "/here.jpg", 64, 48);
+    Session s(dir.file("gone"));
+    QVERIFY(test::waitForScan(*s.window));
+    QCOMPARE(s.state.settings.PhotoFolder, ProgramFolder());
+    QCOMPARE(s.names(), QStringLiteral("here"));
+    s.window->close();
+    fs::remove(ProgramFolder() + "/here.jpg");
+    fs::remove(ProgramFolder() + "/fotela.ini");
   }
 
   // Placement in twips: defaults on the first start, then what the window had at closing.

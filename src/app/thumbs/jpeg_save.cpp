@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -90,9 +91,11 @@ void JpegSave::requestStop(bool wait) {
   if (!done_) {
     // The run may still show its failure warning, which needs this thread's event loop:
     // wait in a local loop rather than block in join().
+    QPointer<JpegSave> self(this);
     QEventLoop loop;
     connect(this, &JpegSave::runFinished, &loop, &QEventLoop::quit);
     loop.exec();
+    if (!self) return;  // a window that deletes itself on close may be gone now
   }
   if (worker_.joinable()) worker_.join();
 }
