@@ -132,10 +132,11 @@ void frmMain::buildControls() {
 
   auto* top = new QHBoxLayout;
   top->addWidget(Label1_);
+  Text1_->setMaximumWidth(2 * 2292 / kTwipsPerPixel);
   top->addWidget(Text1_, 1);
   for (QPushButton* b : {Command1_, Command2_, Command3_, Command4Up_, Command4Down_})
     top->addWidget(b);
-  top->addStretch(0);
+  top->addStretch(1);
 
   Drive1_ = new QComboBox(central);
   Drive1_->setObjectName(QStringLiteral("Drive1"));
@@ -152,10 +153,16 @@ void frmMain::buildControls() {
   Dir1_->setHeaderHidden(true);
   for (int c = 1; c < folders_->columnCount(); ++c) Dir1_->hideColumn(c);
 
+  // The drive list's caption, for screen readers and for the eye.
+  auto* driveLabel = new QLabel(QStringLiteral("ドライブ"), central);
+  driveLabel->setBuddy(Drive1_);
+  auto* driveRow = new QHBoxLayout;
+  driveRow->addWidget(driveLabel);
+  driveRow->addWidget(Drive1_, 1);
   auto* left = new QWidget;
   auto* leftLayout = new QVBoxLayout(left);
   leftLayout->setContentsMargins(0, 0, 0, 0);
-  leftLayout->addWidget(Drive1_);
+  leftLayout->addLayout(driveRow);
   leftLayout->addWidget(Dir1_, 1);
 
   model_ = new PhotoListModel(state_.photos, this);
@@ -243,6 +250,13 @@ void frmMain::buildControls() {
   connect(Drive1_, &QComboBox::activated, this, &frmMain::Drive1_Change);
   connect(Dir1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this] { Dir1_Change(); });
+  // The folder model reads folders in the background: show the current folder once its
+  // parent has been read.
+  connect(folders_, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
+    const QModelIndex current = Dir1_->currentIndex();
+    if (current.isValid() && folders_->filePath(current.parent()) == loaded)
+      Dir1_->scrollTo(current, QAbstractItemView::PositionAtCenter);
+  });
   connect(lvListView_, &QAbstractItemView::doubleClicked, this, &frmMain::ShowPhoto);
   connect(lvListView_->horizontalHeader(), &QHeaderView::sectionClicked, this,
           [this](int column) { model_->sortAsText(column); });
