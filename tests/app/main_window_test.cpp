@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "app_test_support.h"
+#include "browser/form1.h"
 #include "browser/form2.h"
 #include "common/scripted_dialogs.h"
 #include "photos/order_file.h"
@@ -183,6 +184,14 @@ class MainWindowTest : public QObject {
     QCOMPARE(s.names(), QStringLiteral("a b c d"));
     s.select({3});
     QCOMPARE(s.window->selectedPhotoPath(), dir.path() + "/d.jpg");
+    // The viewer: one window, reused for the next photo.
+    s.trigger("mnuEditDisp");
+    s.select({0});
+    s.trigger("mnuEditDisp");
+    const QList<app::Form1*> viewers = s.window->findChildren<app::Form1*>();
+    QCOMPARE(viewers.size(), 1);
+    QCOMPARE(viewers[0]->windowTitle(), QStringLiteral("画像View"));
+    QCOMPARE(viewers[0]->shownFile(), QStringLiteral("a.jpg"));
     s.state.OrderChanged = 0;  // no question at the end
   }
 

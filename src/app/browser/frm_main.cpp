@@ -686,7 +686,6 @@ void frmMain::updateCommands() {
 }
 
 void frmMain::mnuAlbum_Click() {
-  if (!Command1_->isEnabled() && !building_ && state_.AutoMode != 1) return;
   if (building_ || scanning() || copies_) return;
   commitTitle();
   BuildHooks hooks;
