@@ -275,7 +275,13 @@ class MainWindowTest : public QObject {
 
   // "中止" ends the run after the copy being made: the copies written are whole, the rest
   // is not made, and the window closes.
+  void stopDuringTheCopies_data() {
+    QTest::addColumn<bool>("closeBox");
+    QTest::newRow("中止") << false;
+    QTest::newRow("close box") << true;
+  }
   void stopDuringTheCopies() {
+    QFETCH(bool, closeBox);
     test::TempDir dir;
     ProgramState state;
     state.settings = defaultAlbumSettings();
@@ -296,7 +302,10 @@ class MainWindowTest : public QObject {
     connect(&poll, &QTimer::timeout, this, [&] {
       if (!clicked && !preview->pixmap().isNull()) {
         clicked = true;
-        stop->click();
+        if (closeBox)
+          window.close();
+        else
+          stop->click();
       }
     });
     poll.start(1);

@@ -696,7 +696,9 @@ void frmMain::mnuAlbum_Click() {
   hooks.busy = [this](bool busy) { setBusy(busy); };
   hooks.makeCopies = [this](ProgramState& state, UserDialogs& dialogs) {
     JpegSave window(dialogs, this);
-    return window.runModal(state, CopyMode::All);
+    ThumbRunResult result = window.runModal(state, CopyMode::All);
+    activateWindow();
+    return result;
   };
   const BuildOutcome outcome = buildAlbum(state_, dialogs_, hooks);
   lastBuildWritten_ = outcome == BuildOutcome::Written;
