@@ -62,9 +62,11 @@ int runDesktopProgram(const std::string& argumentString, UserDialogs& dialogs) {
   QObject::connect(&window, &frmMain::firstFolderReady, &splash, &QWidget::close);
   QObject::connect(&window, &frmMain::closed, &loop, &QEventLoop::quit);
 
-  window.show();
   splash.show();
+  // Placement, settings and the first folder before the window shows; the scan itself
+  // runs on while the splash stays on top.
   window.load();
+  window.show();
   splash.raise();
   loop.exec();
   if (auto* boxes = dynamic_cast<MessageDialogs*>(&dialogs)) boxes->setParent(nullptr);
