@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcpp-httplib-dev
   fonts-noto-cjk xvfb xauth
-  at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi xdotool
+  at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi xdotool imagemagick
   python3 chromium chromium-driver
 )
 

@@ -1,23 +1,403 @@
-// The main window opens with the program's title and closes cleanly.
+// The main window as a user drives it: folders, the list, descriptions, saving the order,
+// the build commands, placement.
 
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTableView>
 #include <QtTest/QtTest>
 
-#include "browser/frm_main.h"
+#include <filesystem>
+#include <memory>
+
+#include "app_test_support.h"
+#include "browser/form1.h"
+#include "browser/form2.h"
 #include "common/scripted_dialogs.h"
+#include "photos/order_file.h"
 #include "program/program_state.h"
+#include "thumbs/jpeg_save.h"
+
+using namespace fotela;
+using fotela::app::frmMain;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A loaded main window over a fresh state.
+struct Session {
+  explicit Session(const std::string& folder) {
+    state.settings.PhotoFolder = folder;
+    window = std::make_unique<frmMain>(state, dialogs);
+    window->show();
+    window->load();
+  }
+  ProgramState state;
+  ScriptedDialogs dialogs;
+  std::unique_ptr<frmMain> window;
+
+  template <class T>
+  T* find(const char* name) const {
+    return window->findChild<T*>(QString::fromLatin1(name));
+  }
+  void trigger(const char* action) { find<QAction>(action)->trigger(); }
+  QString status() const { return find<QLabel>("sbStatusBar")->text(); }
+  QString names() const {
+    QStringList n;
+    for (const PhotoEntry& e : state.photos) n << QString::fromStdString(e.name);
+    return n.join(QChar(' '));
+  }
+  void select(std::initializer_list<int> rows) {
+    auto* view = find<QTableView>("lvListView");
+    view->clearSelection();
+    for (int r : rows)
+      view->selectionModel()->select(view->model()->index(r, 0),
+                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  }
+  bool asked(const std::string& text) const {
+    for (const ShownDialog& d : dialogs.shown)
+      if (d.text == text) return true;
+    return false;
+  }
+};
+
+std::string readText(const std::string& path) {
+  return std::filesystem::exists(path) ? test::readFile(path) : std::string();
+}
+
+}  // namespace
 
 class MainWindowTest : public QObject {
   Q_OBJECT
+  test::TempDir home_;
+
  private slots:
-  void opensAndCloses() {
-    fotela::ProgramState state;
-    fotela::ScriptedDialogs dialogs;
-    fotela::app::frmMain window(state, dialogs);
-    QCOMPARE(window.windowTitle(), QStringLiteral("フォテラ"));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QVERIFY(window.close());
+  void initTestCase() { test::isolateUserState(home_); }
+
+  void controlsCarryTheirCaptions() {
+    test::TempDir dir;
+    Session s(test::makePhotoFolder(dir.path(), {"a.jpg"}));
+    QVERIFY(test::waitForScan(*s.window));
+    QCOMPARE(s.window->windowTitle(), QStringLiteral("フォテラ"));
+    const struct {
+      const char* name;
+      const char* caption;
+      bool enabled;
+    } items[] = {{"mnuOpen", "開く(&O)", true},
+                 {"mnuEnd", "終了(&Q)", true},
+                 {"mnuAlbum", "アルバム作成(&A)", true},
+                 {"mnuEditHTML", "アルバムＨＴＭＬのみ作成(&H)", true},
+                 {"mnuthum", "縮小画像のみ作成", true},
+                 {"mnuInf", "写真の説明文", true},
+                 {"mnuInfSave", "写真の順序／説明文の保存", false},
+                 {"mnuEditSet", "設定(&S)", false},
+                 {"mnuEditDisp", "画像表示(&V)", true},
+                 {"mnuEditAlbum", "アルバム表示(&D)", false},
+                 {"mnuReDisp", "最新の情報に更新(&R)", true},
+                 {"mnuCopy", "カメラより写真をコピー(&C)", false},
+                 {"mnuDel", "カメラの写真を削除(&D)", false},
+                 {"mnuMDir", "フォルダーを作成(&W)", false},
+                 {"mnuMenu", "メニューHTMLを作成(&M)", false},
+                 {"mnuEditImg", "画像の編集(&E)", false},
+                 {"mnuSmallChr", "ファイル名を小文字に統一", false},
+                 {"mnuHelphelp", "操作説明(&H)", false},
+                 {"mnuHelpAbout", "ﾊﾞｰｼﾞｮﾝ情報(&A)", false}};
+    for (const auto& item : items) {
+      auto* action = s.find<QAction>(item.name);
+      QVERIFY2(action, item.name);
+      QCOMPARE(action->text(), QString::fromUtf8(item.caption));
+      QCOMPARE(action->isEnabled(), item.enabled);
+    }
+    QCOMPARE(s.find<QAction>("mnuReDisp")->shortcut(), QKeySequence(Qt::Key_F5));
+    const char* const buttons[][2] = {{"Command1", "作成"},
+                                      {"Command2", "表示"},
+                                      {"Command3", "終了"},
+                                      {"Command4_0", "↑"},
+                                      {"Command4_1", "↓"}};
+    for (const auto& b : buttons)
+      QCOMPARE(s.find<QPushButton>(b[0])->text(), QString::fromUtf8(b[1]));
+    QVERIFY(!s.find<QPushButton>("Command2")->isEnabled());
+    QCOMPARE(s.status(), QString::fromStdString(dir.path()));
+  }
+
+  // Moving, sorting and describing set OrderChanged; the save question comes when leaving
+  // the folder or closing, and only OK writes the order file, into the folder being left.
+  void orderSavedOnlyOnOk_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("closeInstead");
+    QTest::newRow("folder change, OK") << int(DialogAnswer::Ok) << false;
+    QTest::newRow("folder change, cancel") << int(DialogAnswer::Cancel) << false;
+    QTest::newRow("close, OK") << int(DialogAnswer::Ok) << true;
+    QTest::newRow("close, cancel") << int(DialogAnswer::Cancel) << true;
+  }
+  void orderSavedOnlyOnOk() {
+    QFETCH(int, answer);
+    QFETCH(bool, closeInstead);
+    test::TempDir dir;
+    const std::string first = test::makePhotoFolder(dir.file("first"), {"a.jpg", "b.jpg", "c.jpg"});
+    const std::string second = test::makePhotoFolder(dir.file("second"), {"x.jpg"});
+    Session s(first);
+    QVERIFY(test::waitForScan(*s.window));
+    QCOMPARE(s.names(), QStringLiteral("a b c"));
+    s.select({2});
+    s.find<QPushButton>("Command4_0")->click();  // c above b
+    QCOMPARE(s.names(), QStringLiteral("a c b"));
+    QVERIFY(s.find<QAction>("mnuInfSave")->isEnabled());
+    s.dialogs.answerNext(static_cast<DialogAnswer>(answer));
+    if (closeInstead) {
+      s.window->close();
+    } else {
+      QVERIFY(s.window->selectFolder(second));
+      QVERIFY(test::waitForScan(*s.window));
+      QCOMPARE(s.names(), QStringLiteral("x"));
+      QVERIFY(!s.find<QAction>("mnuInfSave")->isEnabled());
+    }
+    QVERIFY(s.asked("写真の順序／説明文を保存しますか？"));
+    const std::string saved = readText(first + "/titlen.txt");
+    QCOMPARE(saved, answer == int(DialogAnswer::Ok) ? std::string("a,a\r\nc,c\r\nb,b\r\n") : "");
+    QVERIFY(!std::filesystem::exists(second + "/titlen.txt"));
+  }
+
+  void upDownMoveTheSelectionAsABlock() {
+    test::TempDir dir;
+    Session s(test::makePhotoFolder(dir.path(), {"a.jpg", "b.jpg", "c.jpg", "d.jpg"}));
+    QVERIFY(test::waitForScan(*s.window));
+    auto* view = s.find<QTableView>("lvListView");
+    s.select({1, 2});
+    QTest::keyClick(view, Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(s.names(), QStringLiteral("a d b c"));
+    s.find<QPushButton>("Command4_1")->click();  // already at the end: nothing
+    QCOMPARE(s.names(), QStringLiteral("a d b c"));
+    QTest::keyClick(view, Qt::Key_Up, Qt::ControlModifier);
+    QTest::keyClick(view, Qt::Key_Up, Qt::ControlModifier);
+    QCOMPARE(s.names(), QStringLiteral("b c a d"));
+    QCOMPARE(view->selectionModel()->selectedRows().size(), 2);
+    QVERIFY(s.window->hasFocus() || view->hasFocus() || !QApplication::focusWidget());
+    QCOMPARE(s.state.OrderChanged, 1);
+    // The header sorts ascending as text.
+    QHeaderView* header = view->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(0) + 5, header->height() / 2));
+    QCOMPARE(s.names(), QStringLiteral("a b c d"));
+    s.select({3});
+    QCOMPARE(s.window->selectedPhotoPath(), dir.path() + "/d.jpg");
+    // The viewer: one window, reused for the next photo.
+    s.trigger("mnuEditDisp");
+    s.select({0});
+    s.trigger("mnuEditDisp");
+    const QList<app::Form1*> viewers = s.window->findChildren<app::Form1*>();
+    QCOMPARE(viewers.size(), 1);
+    QCOMPARE(viewers[0]->windowTitle(), QStringLiteral("画像View"));
+    QCOMPARE(viewers[0]->shownFile(), QStringLiteral("a.jpg"));
+    s.state.OrderChanged = 0;  // no question at the end
+  }
+
+  // The description window reads the thumbnail from ThumbFolder; ＯＫ takes the text,
+  // キャンセル leaves the row.
+  void descriptionWindow() {
+    test::TempDir dir;
+    const std::string folder = test::makePhotoFolder(dir.path(), {"a.jpg"});
+    Session s(folder);
+    QVERIFY(test::waitForScan(*s.window));
+    s.state.settings.ThumbFolder = "thumbs";
+    test::makePhotoFolder(folder + "/thumbs", {"a.jpg"}, 100, 75);
+    for (bool ok : {false, true}) {
+      bool showedPicture = false;
+      test::onNextModal([&](QWidget* modal) {
+        auto* form = qobject_cast<app::Form2*>(modal);
+        QVERIFY(form);
+        QCOMPARE(form->windowTitle(), QStringLiteral("写真の説明文"));
+        showedPicture = form->showsPicture();
+        form->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("海辺"));
+        form->findChild<QPushButton*>(ok ? QStringLiteral("Command1") : QStringLiteral("Command2"))
+            ->click();
+      });
+      s.trigger("mnuInf");
+      QVERIFY(showedPicture);
+      QCOMPARE(QString::fromStdString(s.state.photos[0].description),
+               ok ? QStringLiteral("海辺") : QStringLiteral("a"));
+      QCOMPARE(s.state.OrderChanged, ok ? 1 : 0);
+    }
+    s.trigger("mnuInfSave");
+    QCOMPARE(readText(folder + "/titlen.txt"), std::string("a,\x8a\x43\x95\xd3\r\n"));
+    QVERIFY(!s.find<QAction>("mnuInfSave")->isEnabled());
+  }
+
+  // The build commands: the empty list, the full build, a failed pages-only run.
+  void buildCommands() {
+    test::TempDir dir;
+    const std::string empty = dir.file("empty");
+    std::filesystem::create_directories(empty);
+    Session s(empty);
+    QVERIFY(test::waitForScan(*s.window));
+    const QString before = s.status();
+    s.find<QPushButton>("Command1")->click();
+    QCOMPARE(s.dialogs.shown.size(), std::size_t(1));
+    QCOMPARE(s.dialogs.shown[0].text, std::string("対象画像がありません"));
+    QCOMPARE(s.status(), before);
+    // Pages only on the empty list: no success text.
+    s.trigger("mnuEditHTML");
+    QCOMPARE(s.status(), QStringLiteral("アルバムを作成できませんでした。"));
+    QVERIFY(!std::filesystem::exists(empty + "/album.html"));
+
+    // Pages only without copies fails with the writer's message; "表示" stays off.
+    const std::string photos = test::makePhotoFolder(dir.file("photos"), {"a.jpg", "b.jpg"});
+    QVERIFY(s.window->selectFolder(photos));
+    QVERIFY(test::waitForScan(*s.window));
+    s.dialogs.shown.clear();
+    s.trigger("mnuEditHTML");
+    QVERIFY(!s.dialogs.shown.empty());
+    QCOMPARE(s.status(), QStringLiteral("アルバムを作成できませんでした。"));
+    QVERIFY(!s.find<QPushButton>("Command2")->isEnabled());
+    QVERIFY(!s.find<QAction>("mnuEditAlbum")->isEnabled());
+
+    // The full build makes the copies and the pages; "表示" opens from now on.
+    s.dialogs.shown.clear();
+    s.find<QPushButton>("Command1")->click();
+    QCOMPARE(s.status(), QStringLiteral("アルバムを作成しました。"));
+    QVERIFY(std::filesystem::exists(photos + "/small/b.jpg"));
+    QVERIFY(std::filesystem::exists(photos + "/big/a.jpg"));
+    QVERIFY(std::filesystem::exists(photos + "/album.html"));
+    QVERIFY(s.find<QPushButton>("Command2")->isEnabled());
+    QVERIFY(s.find<QAction>("mnuEditAlbum")->isEnabled());
+    QVERIFY(s.find<QPushButton>("Command1")->isEnabled());
+    QVERIFY(!QApplication::overrideCursor());
+
+    // A page that went missing is named.
+    std::filesystem::remove(photos + "/album.html");
+    s.find<QPushButton>("Command2")->click();
+    QCOMPARE(s.dialogs.shown.back().text, photos + "/album.htmlがありません。");
+    QCOMPARE(s.dialogs.shown.back().icon, DialogIcon::Warning);
+  }
+
+  // "中止" ends the run after the copy being made: the copies written are whole, the rest
+  // is not made, and the window closes.
+  void stopDuringTheCopies_data() {
+    QTest::addColumn<bool>("closeBox");
+    QTest::newRow("中止") << false;
+    QTest::newRow("close box") << true;
+  }
+  void stopDuringTheCopies() {
+    QFETCH(bool, closeBox);
+    test::TempDir dir;
+    ProgramState state;
+    state.settings = defaultAlbumSettings();
+    state.settings.PhotoFolder = dir.path();
+    for (int i = 0; i < 40; ++i) {
+      const std::string name = "p" + std::to_string(100 + i);
+      test::writeJpeg(dir.file(name + ".jpg"), 1600, 1200, 0x204080 + i);
+      state.photos.push_back({name, "jpg", "1600", "1200", "", "", name});
+    }
+    ScriptedDialogs dialogs;
+    app::JpegSave window(dialogs);
+    QCOMPARE(window.windowTitle(), QStringLiteral("縮小画像作成"));
+    bool clicked = false;
+    auto* stop = window.findChild<QPushButton*>(QStringLiteral("Command1"));
+    QCOMPARE(stop->text(), QStringLiteral("中止"));
+    auto* preview = window.findChild<QLabel*>(QStringLiteral("Picture2"));
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+      if (!clicked && !preview->pixmap().isNull()) {
+        clicked = true;
+        if (closeBox)
+          window.close();
+        else
+          stop->click();
+      }
+    });
+    poll.start(1);
+    const ThumbRunResult result = window.runModal(state, CopyMode::All);
+    QVERIFY(clicked);
+    QVERIFY(result.stopped);
     QVERIFY(!window.isVisible());
+    std::size_t large = 0;
+    for (const auto& f : std::filesystem::directory_iterator(dir.file("big"))) {
+      ++large;
+      QVERIFY(test::readFile(f.path().string()).ends_with("\xff\xd9"));
+    }
+    QVERIFY(large >= 1 && large < 40);
+    QCOMPARE(std::distance(std::filesystem::directory_iterator(dir.file("small")), {}), 0);
+  }
+
+  // Copies only: the thumbnail window is not modal, so whatever would change the folder,
+  // the list or start a build waits for its end; closing the main window stops it first.
+  void copiesOnlyHoldTheFolder() {
+    test::TempDir dir;
+    const std::string folder = dir.path();
+    for (int i = 0; i < 30; ++i)
+      test::writeJpeg(dir.file("p" + std::to_string(100 + i) + ".jpg"), 1600, 1200);
+    Session s(folder);
+    QVERIFY(test::waitForScan(*s.window));
+    s.trigger("mnuthum");
+    auto* copies = s.window->findChild<app::JpegSave*>();
+    QVERIFY(copies && copies->isVisible() && !copies->isModal());
+    QVERIFY(copies->running());
+    for (const char* name : {"mnuOpen", "mnuReDisp", "mnuAlbum", "mnuEditHTML", "mnuthum"})
+      QVERIFY2(!s.find<QAction>(name)->isEnabled(), name);
+    for (const char* name : {"Command1", "Command4_0", "Command4_1"})
+      QVERIFY2(!s.find<QPushButton>(name)->isEnabled(), name);
+    QVERIFY(!s.find<QWidget>("Dir1")->isEnabled());
+    QVERIFY(!s.find<QWidget>("Drive1")->isEnabled());
+    s.window->close();
+    QVERIFY(!s.window->findChild<app::JpegSave*>() || !copies->running());
+    for (const auto& f : fs::directory_iterator(folder + "/big"))
+      QVERIFY(test::readFile(f.path().string()).ends_with("\xff\xd9"));
+  }
+
+  // A start folder that is gone: the program folder is selected and scanned.
+  void missingStartFolder() {
+    test::TempDir dir;
+    test::writeJpeg(ProgramFolder() + "/here.jpg", 64, 48);
+    Session s(dir.file("gone"));
+    QVERIFY(test::waitForScan(*s.window));
+    QCOMPARE(s.state.settings.PhotoFolder, ProgramFolder());
+    QCOMPARE(s.names(), QStringLiteral("here"));
+    s.window->close();
+    fs::remove(ProgramFolder() + "/here.jpg");
+    fs::remove(ProgramFolder() + "/fotela.ini");
+  }
+
+  // Placement in twips: defaults on the first start, then what the window had at closing.
+  void placementRoundTrip() {
+    QSettings(QStringLiteral("フォテラ"), QStringLiteral("フォテラ")).clear();
+    test::TempDir dir;
+    QRect closedAt;
+    {
+      Session s(dir.path());
+      QVERIFY(test::waitForScan(*s.window));
+      QCOMPARE(s.window->size(), QSize(6500 / 15, 6500 / 15));
+      s.window->setGeometry(120, 90, 640, 480);
+      closedAt = QRect(s.window->pos(), s.window->size());
+      s.window->close();
+    }
+    QSettings store(QStringLiteral("フォテラ"), QStringLiteral("フォテラ"));
+    QCOMPARE(store.value(QStringLiteral("Settings/MainWidth")).toString(),
+             QString::number(closedAt.width() * 15));
+    QCOMPARE(store.value(QStringLiteral("Settings/ViewMode")).toString(), QStringLiteral("3"));
+    Session again(dir.path());
+    QCOMPARE(QRect(again.window->pos(), again.window->size()), closedAt);
+  }
+
+  // A title typed into the box survives folder changes; closing writes the settings file.
+  void typedTitleIsKept() {
+    test::TempDir dir;
+    const std::string one = test::makePhotoFolder(dir.file("one"), {"a.jpg"});
+    const std::string two = test::makePhotoFolder(dir.file("two"), {"b.jpg"});
+    Session s(one);
+    s.state.settings.TitleFromFolder = 1;
+    QVERIFY(test::waitForScan(*s.window));
+    auto* title = s.find<QLineEdit>("Text1");
+    title->setText(QStringLiteral("夏の旅"));
+    emit title->editingFinished();
+    QVERIFY(s.window->selectFolder(two));
+    QVERIFY(test::waitForScan(*s.window));
+    QCOMPARE(title->text(), QStringLiteral("夏の旅"));
+    s.window->close();
+    QVERIFY(readText(home_.file("program/fotela.ini")).find(two) != std::string::npos);
+    std::filesystem::remove(home_.file("program/fotela.ini"));
   }
 };
 

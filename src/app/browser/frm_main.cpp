@@ -1,15 +1,774 @@
 #include "browser/frm_main.h"
 
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStorageInfo>
+#include <QTableView>
+#include <QTimer>
+#include <QTreeView>
+#include <QUrl>
+#include <QVBoxLayout>
 
+#include <filesystem>
+
+#include "browser/form1.h"
+#include "browser/form2.h"
+#include "browser/photo_list_model.h"
+#include "common/busy_cursor.h"
+#include "common/paths.h"
+#include "common/user_dialogs.h"
+#include "photos/order_file.h"
+#include "program/folder_change.h"
 #include "program/program_state.h"
+#include "publish/build_commands.h"
+#include "settings/settings_file.h"
+#include "thumbs/jpeg_save.h"
 
 namespace fotela::app {
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+constexpr const char* kSaveOrderQuestion = "写真の順序／説明文を保存しますか？";
+constexpr const char* kSaveOrderCaption = "写真の順序／説明文";
+constexpr const char* kStatusNotBuilt = "アルバムを作成できませんでした。";
+// The list view's code for the details view, stored as "ViewMode".
+constexpr int kReportViewMode = 3;
+
+QString qs(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+QSettings placementStore() {
+  return QSettings(QStringLiteral("フォテラ"), QStringLiteral("フォテラ"));
+}
+
+// Mounted volumes a user keeps photos on: no kernel, runtime, snap or squashfs mounts.
+QList<QStorageInfo> photoVolumes() {
+  QList<QStorageInfo> volumes;
+  for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
+    if (!v.isValid() || !v.isReady()) continue;
+    const QString root = v.rootPath();
+    const QByteArray type = v.fileSystemType();
+    if (type == "squashfs" || root.startsWith(QStringLiteral("/snap/"))) continue;
+    if (root != QStringLiteral("/") &&
+        (root.startsWith(QStringLiteral("/proc")) || root.startsWith(QStringLiteral("/sys")) ||
+         root.startsWith(QStringLiteral("/dev")) ||
+         (root.startsWith(QStringLiteral("/run")) &&
+          !root.startsWith(QStringLiteral("/run/media")))))
+      continue;
+    volumes.push_back(v);
+  }
+  std::sort(volumes.begin(), volumes.end(), [](const QStorageInfo& a, const QStorageInfo& b) {
+    return a.rootPath() < b.rootPath();
+  });
+  return volumes;
+}
+
+bool isUnder(const QString& path, const QString& root) {
+  if (root == QStringLiteral("/")) return path.startsWith(root);
+  return path == root || path.startsWith(root + QChar('/'));
+}
+
+}  // namespace
 
 frmMain::frmMain(ProgramState& state, UserDialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), state_(state), dialogs_(dialogs) {
+  setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(QStringLiteral("フォテラ"));
-  resize(800, 600);
+  setMinimumWidth(200);
+  buildControls();
+  buildMenus();
+  updateCommands();
+}
+
+frmMain::~frmMain() {
+  if (copies_) copies_->requestStop(true);
+  stopScan();
+}
+
+void frmMain::buildControls() {
+  auto* central = new QWidget(this);
+  central->setObjectName(QStringLiteral("picTitles"));
+  setCentralWidget(central);
+
+  Label1_ = new QLabel(QStringLiteral("タイトル"), central);
+  Label1_->setObjectName(QStringLiteral("Label1"));
+  Text1_ = new QLineEdit(QStringLiteral("アルバム"), central);
+  Text1_->setObjectName(QStringLiteral("Text1"));
+  Text1_->setMinimumWidth(2292 / kTwipsPerPixel);
+  Label1_->setBuddy(Text1_);
+  auto button = [central](const char* name, const QString& caption) {
+    auto* b = new QPushButton(caption, central);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    return b;
+  };
+  Command1_ = button("Command1", QStringLiteral("作成"));
+  Command2_ = button("Command2", QStringLiteral("表示"));
+  Command3_ = button("Command3", QStringLiteral("終了"));
+  Command4Up_ = button("Command4_0", QStringLiteral("↑"));
+  Command4Down_ = button("Command4_1", QStringLiteral("↓"));
+  Command4Up_->setAccessibleDescription(QStringLiteral("選んだ写真を上へ移動"));
+  Command4Down_->setAccessibleDescription(QStringLiteral("選んだ写真を下へ移動"));
+  for (QPushButton* b : {Command4Up_, Command4Down_}) b->setMaximumWidth(372 / kTwipsPerPixel + 8);
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(Label1_);
+  Text1_->setMaximumWidth(2 * 2292 / kTwipsPerPixel);
+  top->addWidget(Text1_, 1);
+  for (QPushButton* b : {Command1_, Command2_, Command3_, Command4Up_, Command4Down_})
+    top->addWidget(b);
+  top->addStretch(1);
+
+  Drive1_ = new QComboBox(central);
+  Drive1_->setObjectName(QStringLiteral("Drive1"));
+  Drive1_->setAccessibleName(QStringLiteral("ドライブ"));
+  for (const QStorageInfo& v : photoVolumes()) Drive1_->addItem(v.rootPath(), v.rootPath());
+
+  folders_ = new QFileSystemModel(this);
+  folders_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+  folders_->setReadOnly(true);
+  Dir1_ = new QTreeView(central);
+  Dir1_->setObjectName(QStringLiteral("Dir1"));
+  Dir1_->setAccessibleName(QStringLiteral("フォルダー"));
+  Dir1_->setModel(folders_);
+  Dir1_->setHeaderHidden(true);
+  for (int c = 1; c < folders_->columnCount(); ++c) Dir1_->hideColumn(c);
+
+  // The drive list's caption, for screen readers and for the eye.
+  auto* driveLabel = new QLabel(QStringLiteral("ドライブ"), central);
+  driveLabel->setBuddy(Drive1_);
+  auto* driveRow = new QHBoxLayout;
+  driveRow->addWidget(driveLabel);
+  driveRow->addWidget(Drive1_, 1);
+  auto* left = new QWidget;
+  auto* leftLayout = new QVBoxLayout(left);
+  leftLayout->setContentsMargins(0, 0, 0, 0);
+  leftLayout->addLayout(driveRow);
+  leftLayout->addWidget(Dir1_, 1);
+
+  model_ = new PhotoListModel(state_.photos, this);
+  lvListView_ = new QTableView(central);
+  lvListView_->setObjectName(QStringLiteral("lvListView"));
+  lvListView_->setAccessibleName(QStringLiteral("写真の一覧"));
+  lvListView_->setModel(model_);
+  lvListView_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  lvListView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  lvListView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  lvListView_->setShowGrid(false);
+  lvListView_->setWordWrap(false);
+  lvListView_->verticalHeader()->hide();
+  lvListView_->verticalHeader()->setDefaultSectionSize(lvListView_->fontMetrics().height() + 8);
+  lvListView_->setIconSize(QSize(24, 24));
+  lvListView_->setDragEnabled(true);
+  lvListView_->setAcceptDrops(true);
+  lvListView_->setDropIndicatorShown(true);
+  lvListView_->setDragDropMode(QAbstractItemView::InternalMove);
+  lvListView_->setDefaultDropAction(Qt::MoveAction);
+  lvListView_->setDragDropOverwriteMode(false);
+  lvListView_->setSortingEnabled(false);
+  lvListView_->horizontalHeader()->setSectionsClickable(true);
+  lvListView_->horizontalHeader()->setHighlightSections(false);
+  for (int c = 0; c < PhotoListModel::kColumnCount; ++c)
+    lvListView_->setColumnWidth(c, PhotoListModel::kColumnTwips[c] / kTwipsPerPixel);
+  lvListView_->installEventFilter(this);
+  lvListView_->viewport()->installEventFilter(this);
+
+  splitter_ = new QSplitter(Qt::Horizontal, central);
+  splitter_->setObjectName(QStringLiteral("imgSplitter"));
+  splitter_->setChildrenCollapsible(false);
+  splitter_->addWidget(left);
+  splitter_->addWidget(lvListView_);
+  left->setMinimumWidth(100);
+  lvListView_->setMinimumWidth(100);
+  splitter_->setStretchFactor(1, 1);
+  splitter_->setSizes({1968 / kTwipsPerPixel, 4000});
+
+  auto* layout = new QVBoxLayout(central);
+  layout->addLayout(top);
+  layout->addWidget(splitter_, 1);
+
+  status_ = new QLabel(QStringLiteral("ｽﾃｰﾀｽ"));
+  status_->setObjectName(QStringLiteral("sbStatusBar"));
+  status_->setMinimumWidth(1);
+  scanProgress_ = new QProgressBar;
+  scanProgress_->setObjectName(QStringLiteral("scanProgress"));
+  scanProgress_->setAccessibleName(QStringLiteral("読み込み"));
+  scanProgress_->setRange(0, 0);
+  scanProgress_->setMaximumWidth(120);
+  scanProgress_->hide();
+  date_ = new QLabel;
+  time_ = new QLabel;
+  statusBar()->addWidget(status_, 1);
+  statusBar()->addPermanentWidget(scanProgress_);
+  statusBar()->addPermanentWidget(date_);
+  statusBar()->addPermanentWidget(time_);
+  clock_ = new QTimer(this);
+  auto tick = [this] {
+    const QDateTime now = QDateTime::currentDateTime();
+    date_->setText(now.toString(QStringLiteral("yyyy/MM/dd")));
+    time_->setText(now.toString(QStringLiteral("HH:mm")));
+  };
+  tick();
+  connect(clock_, &QTimer::timeout, this, tick);
+  clock_->start(1000);
+  scanTicker_ = new QTimer(this);
+  connect(scanTicker_, &QTimer::timeout, this, [this] {
+    setStatus(QStringLiteral("%1  (%2)").arg(qs(scanFolder_)).arg(scanSeen_.load()));
+  });
+
+  connect(Command1_, &QPushButton::clicked, this, &frmMain::mnuAlbum_Click);
+  connect(Command2_, &QPushButton::clicked, this, &frmMain::mnuEditAlbum_Click);
+  connect(Command3_, &QPushButton::clicked, this, &QWidget::close);
+  connect(Command4Up_, &QPushButton::clicked, this, [this] {
+    UpDown(-1);
+    lvListView_->setFocus();
+  });
+  connect(Command4Down_, &QPushButton::clicked, this, [this] {
+    UpDown(1);
+    lvListView_->setFocus();
+  });
+  connect(Text1_, &QLineEdit::editingFinished, this, &frmMain::commitTitle);
+  connect(Drive1_, &QComboBox::activated, this, &frmMain::Drive1_Change);
+  connect(Dir1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this] { Dir1_Change(); });
+  // The folder model reads folders in the background: show the current folder once its
+  // parent has been read.
+  connect(folders_, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
+    const QModelIndex current = Dir1_->currentIndex();
+    if (current.isValid() && folders_->filePath(current.parent()) == loaded)
+      Dir1_->scrollTo(current, QAbstractItemView::PositionAtCenter);
+  });
+  connect(lvListView_, &QAbstractItemView::doubleClicked, this, &frmMain::ShowPhoto);
+  connect(lvListView_->horizontalHeader(), &QHeaderView::sectionClicked, this,
+          [this](int column) { model_->sortAsText(column); });
+  connect(model_, &PhotoListModel::orderChanged, this, &frmMain::markOrderChanged);
+}
+
+QAction* frmMain::addItem(QMenu* menu, const char* name, const QString& caption, bool enabled) {
+  auto* action = menu->addAction(caption);
+  action->setObjectName(QString::fromLatin1(name));
+  action->setEnabled(enabled);
+  return action;
+}
+
+void frmMain::buildMenus() {
+  QMenu* mnuFile = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+  mnuFile->setObjectName(QStringLiteral("mnuFile"));
+  mnuOpen_ = addItem(mnuFile, "mnuOpen", QStringLiteral("開く(&O)"), true);
+  mnuEnd_ = addItem(mnuFile, "mnuEnd", QStringLiteral("終了(&Q)"), true);
+
+  QMenu* mnuEdit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+  mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+  mnuAlbum_ = addItem(mnuEdit, "mnuAlbum", QStringLiteral("アルバム作成(&A)"), true);
+  mnuEditHTML_ =
+      addItem(mnuEdit, "mnuEditHTML", QStringLiteral("アルバムＨＴＭＬのみ作成(&H)"), true);
+  mnuthum_ = addItem(mnuEdit, "mnuthum", QStringLiteral("縮小画像のみ作成"), true);
+  mnuInf_ = addItem(mnuEdit, "mnuInf", QStringLiteral("写真の説明文"), true);
+  mnuInfSave_ = addItem(mnuEdit, "mnuInfSave", QStringLiteral("写真の順序／説明文の保存"), false);
+  mnuEditSet_ = addItem(mnuEdit, "mnuEditSet", QStringLiteral("設定(&S)"), false);
+
+  QMenu* mnuDisp = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+  mnuDisp->setObjectName(QStringLiteral("mnuDisp"));
+  mnuEditDisp_ = addItem(mnuDisp, "mnuEditDisp", QStringLiteral("画像表示(&V)"), true);
+  mnuEditAlbum_ = addItem(mnuDisp, "mnuEditAlbum", QStringLiteral("アルバム表示(&D)"), false);
+  mnuReDisp_ = addItem(mnuDisp, "mnuReDisp", QStringLiteral("最新の情報に更新(&R)"), true);
+  mnuReDisp_->setShortcut(QKeySequence(Qt::Key_F5));
+
+  QMenu* mnuTool = menuBar()->addMenu(QStringLiteral("ツール(&T)"));
+  mnuTool->setObjectName(QStringLiteral("mnuTool"));
+  mnuCopy_ = addItem(mnuTool, "mnuCopy", QStringLiteral("カメラより写真をコピー(&C)"), false);
+  mnuDel_ = addItem(mnuTool, "mnuDel", QStringLiteral("カメラの写真を削除(&D)"), false);
+  mnuMDir_ = addItem(mnuTool, "mnuMDir", QStringLiteral("フォルダーを作成(&W)"), false);
+  mnuMenu_ = addItem(mnuTool, "mnuMenu", QStringLiteral("メニューHTMLを作成(&M)"), false);
+  mnuEditImg_ = addItem(mnuTool, "mnuEditImg", QStringLiteral("画像の編集(&E)"), false);
+  mnuSmallChr_ = addItem(mnuTool, "mnuSmallChr", QStringLiteral("ファイル名を小文字に統一"), false);
+
+  QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+  mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+  mnuHelphelp_ = addItem(mnuHelp, "mnuHelphelp", QStringLiteral("操作説明(&H)"), false);
+  mnuHelpAbout_ = addItem(mnuHelp, "mnuHelpAbout", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)"), false);
+
+  connect(mnuOpen_, &QAction::triggered, this, &frmMain::mnuOpen_Click);
+  connect(mnuEnd_, &QAction::triggered, this, &QWidget::close);
+  connect(mnuAlbum_, &QAction::triggered, this, &frmMain::mnuAlbum_Click);
+  connect(mnuEditHTML_, &QAction::triggered, this, &frmMain::mnuEditHTML_Click);
+  connect(mnuthum_, &QAction::triggered, this, &frmMain::mnuthum_Click);
+  connect(mnuInf_, &QAction::triggered, this, &frmMain::mnuInf_Click);
+  connect(mnuInfSave_, &QAction::triggered, this, &frmMain::mnuInfSave_Click);
+  connect(mnuEditDisp_, &QAction::triggered, this, &frmMain::mnuEditDisp_Click);
+  connect(mnuEditAlbum_, &QAction::triggered, this, &frmMain::mnuEditAlbum_Click);
+  connect(mnuReDisp_, &QAction::triggered, this, &frmMain::refreshFolder);
+}
+
+// ---- loading, placement, closing
+
+void frmMain::load() {
+  restorePlacement();
+  // A folder named on the command line stays, also on a first run without settings file.
+  const std::string given = state_.settings.PhotoFolder;
+  ReadSettings(state_.settings, "", dialogs_);
+  if (!given.empty()) state_.settings.PhotoFolder = given;
+  applySettingsToWindow();
+  // A start folder that is gone: the program folder is selected and scanned instead.
+  if (!selectFolder(state_.settings.PhotoFolder)) {
+    state_.settings.PhotoFolder = ProgramFolder();
+    if (!selectFolder(state_.settings.PhotoFolder)) {
+      firstScan_ = false;
+      emit firstFolderReady();
+    }
+  }
+  loaded_ = true;
+}
+
+void frmMain::applySettingsToWindow() {
+  Text1_->setText(qs(state_.settings.AlbumTitle));
+  const bool camera = !state_.settings.CameraFolder.empty() && cameraCommandsReady_;
+  mnuCopy_->setEnabled(camera);
+  mnuDel_->setEnabled(camera);
+}
+
+void frmMain::restorePlacement() {
+  QSettings store = placementStore();
+  store.beginGroup(QStringLiteral("Settings"));
+  auto twips = [&store](const char* key, int fallback) {
+    bool ok = false;
+    const int v = store.value(QString::fromLatin1(key), fallback).toString().toInt(&ok);
+    return (ok ? v : fallback) / kTwipsPerPixel;
+  };
+  move(twips("MainLeft", 1000), twips("MainTop", 1000));
+  resize(std::max(twips("MainWidth", 6500), 200), std::max(twips("MainHeight", 6500), 100));
+}
+
+void frmMain::storePlacement() {
+  QSettings store = placementStore();
+  store.beginGroup(QStringLiteral("Settings"));
+  if (!isMinimized()) {
+    store.setValue(QStringLiteral("MainLeft"), QString::number(x() * kTwipsPerPixel));
+    store.setValue(QStringLiteral("MainTop"), QString::number(y() * kTwipsPerPixel));
+    store.setValue(QStringLiteral("MainWidth"), QString::number(width() * kTwipsPerPixel));
+    store.setValue(QStringLiteral("MainHeight"), QString::number(height() * kTwipsPerPixel));
+  }
+  store.setValue(QStringLiteral("ViewMode"), QString::number(kReportViewMode));
+}
+
+void frmMain::abandon() {
+  abandoned_ = true;
+  stopScan();
+  close();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+  if (abandoned_ || closing_) {
+    QMainWindow::closeEvent(event);
+    emit closed();
+    return;
+  }
+  closing_ = true;
+  // A copies-only run ends first (after the copy being made).
+  if (copies_) copies_->requestStop(true);
+  stopScan();
+  commitTitle();
+  if (loaded_) {
+    askSaveOrder();
+    if (Result<void> written = WriteSettings(state_.settings, ""); !written)
+      dialogs_.message(written.error().message, kProgramTitle, DialogIcon::Warning);
+  }
+  if (viewer_) viewer_->close();
+  storePlacement();
+  QMainWindow::closeEvent(event);
+  emit closed();
+}
+
+// ---- folders
+
+bool frmMain::selectFolder(const std::string& folder) {
+  if (folder.empty()) return false;
+  std::error_code ec;
+  if (!std::filesystem::is_directory(folder, ec)) return false;
+  const std::string path = normalFolderPath(folder);
+  if (!selectFolderInLists(path)) return false;
+  if (!loaded_ || firstScan_ || path != state_.settings.PhotoFolder || scanning()) startScan(path);
+  return true;
+}
+
+bool frmMain::selectFolderInLists(const std::string& folder) {
+  const QString path = qs(folder);
+  // The volume with the longest mount-point prefix of the folder.
+  int best = -1;
+  for (int i = 0; i < Drive1_->count(); ++i) {
+    const QString root = Drive1_->itemData(i).toString();
+    if (isUnder(path, root) &&
+        (best < 0 || root.size() > Drive1_->itemData(best).toString().size()))
+      best = i;
+  }
+  if (best < 0) {
+    Drive1_->addItem(QStringLiteral("/"), QStringLiteral("/"));
+    best = Drive1_->count() - 1;
+  }
+  Drive1_->setCurrentIndex(best);
+  const QString root = Drive1_->itemData(best).toString();
+  folders_->setRootPath(root);
+  Dir1_->setRootIndex(folders_->index(root));
+  const QModelIndex at = folders_->index(path);
+  if (!at.isValid()) return false;
+  {
+    const QSignalBlocker block(Dir1_->selectionModel());
+    Dir1_->setCurrentIndex(at);
+  }
+  Dir1_->scrollTo(at);
+  return true;
+}
+
+void frmMain::Drive1_Change(int index) {
+  const QString root = Drive1_->itemData(index).toString();
+  if (!QFileInfo(root).isReadable()) {
+    // A volume that cannot be opened: the lists stay where they were.
+    selectFolderInLists(state_.settings.PhotoFolder);
+    return;
+  }
+  selectFolder(root.toStdString());
+}
+
+void frmMain::Dir1_Change() {
+  const QModelIndex at = Dir1_->currentIndex();
+  if (!at.isValid()) return;
+  startScan(normalFolderPath(folders_->filePath(at).toStdString()));
+}
+
+void frmMain::refreshFolder() {
+  startScan(state_.settings.PhotoFolder);
+}
+
+void frmMain::startScan(const std::string& folder) {
+  if (folder.empty()) return;
+  stopScan();
+  if (!busy_) busy_ = std::make_unique<BusyCursor>();
+  // The changes of the folder being left are saved into that folder.
+  askSaveOrder();
+  setStatus(qs(folder));
+  state_.settings.PhotoFolder = folder;
+  state_.photos.clear();
+  state_.OrderChanged = 0;
+  model_->resetRows({});
+  scanFolder_ = folder;
+  scanSeen_ = 0;
+  const quint64 generation = ++scanGeneration_;
+  scanProgress_->show();
+  scanTicker_->start(100);
+  scanner_ = std::jthread([this, folder, generation](std::stop_token stop) {
+    std::optional<FolderScan> scan =
+        scanFolder(folder, stop, [this](std::size_t seen) { scanSeen_ = seen; });
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, scan = std::move(scan)]() mutable {
+          scanEnded(generation, std::move(scan));
+        },
+        Qt::QueuedConnection);
+  });
+  updateCommands();
+}
+
+void frmMain::stopScan() {
+  if (!scanner_.joinable()) return;
+  scanner_.request_stop();
+  scanner_.join();
+  ++scanGeneration_;  // its result, if already posted, is dropped
+  scanTicker_->stop();
+  scanProgress_->hide();
+  if (!copies_) busy_.reset();
+  updateCommands();
+}
+
+bool frmMain::scanning() const {
+  return scanner_.joinable();
+}
+
+void frmMain::scanEnded(quint64 generation, std::optional<FolderScan> scan) {
+  if (generation != scanGeneration_) return;
+  if (scanner_.joinable()) scanner_.join();
+  scanTicker_->stop();
+  scanProgress_->hide();
+  applyFolderScan(state_, scanFolder_, std::move(scan));
+  const AlbumSettings& s = state_.settings;
+  model_->resetRows(qs(folderPrefix(folderPrefix(s.PhotoFolder) + s.ThumbFolder)));
+  if (!state_.photos.empty()) lvListView_->selectRow(0);
+  Text1_->setText(qs(s.AlbumTitle));
+  setStatus(qs(s.PhotoFolder));
+  busy_.reset();
+  updateCommands();
+  emit folderScanned();
+  if (firstScan_) {
+    firstScan_ = false;
+    emit firstFolderReady();
+    if (state_.AutoMode == 1 && !automaticDone_)
+      QTimer::singleShot(0, this, &frmMain::runAutomaticBuild);
+  }
+}
+
+void frmMain::mnuOpen_Click() {
+  QFileDialog dialog(this, QStringLiteral("開く"), qs(state_.settings.PhotoFolder),
+                     QStringLiteral("全てのファイル (*)"));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setObjectName(QStringLiteral("CommonDialog1"));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  selectFolder(QFileInfo(dialog.selectedFiles().front()).absolutePath().toStdString());
+}
+
+// ---- the list
+
+std::vector<int> frmMain::selectedRows() const {
+  std::vector<int> rows;
+  for (const QModelIndex& i : lvListView_->selectionModel()->selectedRows())
+    rows.push_back(i.row());
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+int frmMain::selectedRow() const {
+  const std::vector<int> rows = selectedRows();
+  if (!rows.empty()) return rows.front();
+  const QModelIndex current = lvListView_->currentIndex();
+  return current.isValid() ? current.row() : -1;
+}
+
+std::string frmMain::selectedPhotoPath() const {
+  const int row = selectedRow();
+  if (row < 0 || row >= static_cast<int>(state_.photos.size())) return {};
+  return folderPrefix(state_.settings.PhotoFolder) +
+         state_.photos[static_cast<std::size_t>(row)].fileName();
+}
+
+void frmMain::UpDown(int delta) {
+  if (scanning() || copies_ || busy_) return;
+  model_->moveBlock(selectedRows(), delta);
+  lvListView_->scrollTo(lvListView_->currentIndex());
+}
+
+void frmMain::markOrderChanged() {
+  state_.OrderChanged = 1;
+  mnuInfSave_->setEnabled(true);
+}
+
+void frmMain::askSaveOrder() {
+  if (state_.OrderChanged == 0) return;
+  if (dialogs_.ask(kSaveOrderQuestion, kSaveOrderCaption, DialogButtons::OkCancel,
+                   DialogIcon::Information) == DialogAnswer::Ok) {
+    if (Result<void> saved =
+            TitlePut(state_.settings.PhotoFolder, state_.photos, state_.OrderChanged);
+        !saved)
+      dialogs_.message(saved.error().message, kProgramTitle, DialogIcon::Warning);
+  }
+  mnuInfSave_->setEnabled(state_.OrderChanged != 0);
+}
+
+void frmMain::mnuInfSave_Click() {
+  if (Result<void> saved =
+          TitlePut(state_.settings.PhotoFolder, state_.photos, state_.OrderChanged);
+      !saved)
+    dialogs_.message(saved.error().message, kProgramTitle, DialogIcon::Warning);
+  mnuInfSave_->setEnabled(state_.OrderChanged != 0);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == lvListView_ && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() == Qt::ControlModifier &&
+        (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
+      UpDown(key->key() == Qt::Key_Up ? -1 : 1);
+      return true;
+    }
+  }
+  if (watched == lvListView_->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() == Qt::RightButton || mouse->button() == Qt::MiddleButton) {
+      const QModelIndex at = lvListView_->indexAt(mouse->position().toPoint());
+      if (at.isValid() && !lvListView_->selectionModel()->isRowSelected(at.row()))
+        lvListView_->selectRow(at.row());
+      showDescription();
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::mnuInf_Click() {
+  showDescription();
+}
+
+void frmMain::showDescription() {
+  if (state_.photos.empty() || scanning() || copies_) return;
+  int row = selectedRow();
+  if (row < 0) row = 0;
+  const PhotoEntry& e = state_.photos[static_cast<std::size_t>(row)];
+  const AlbumSettings& s = state_.settings;
+  Form2 form(this);
+  form.prepare(qs(folderPrefix(folderPrefix(s.PhotoFolder) + s.ThumbFolder) + e.fileName()),
+               qs(e.description));
+  if (form.exec() == QDialog::Accepted)
+    model_->setDescription(row, form.description().toStdString());
+}
+
+void frmMain::mnuEditDisp_Click() {
+  ShowPhoto();
+}
+
+void frmMain::ShowPhoto() {
+  const int row = selectedRow();
+  if (state_.photos.empty() || row < 0) return;
+  const PhotoEntry& e = state_.photos[static_cast<std::size_t>(row)];
+  if (!viewer_) viewer_ = new Form1(this);
+  viewer_->showPhoto(qs(folderPrefix(state_.settings.PhotoFolder) + e.fileName()), qs(e.fileName()),
+                     QString::fromStdString(e.width).toInt(),
+                     QString::fromStdString(e.height).toInt());
+}
+
+void frmMain::commitTitle() {
+  const std::string text = Text1_->text().toStdString();
+  if (text == state_.settings.AlbumTitle) return;
+  state_.settings.AlbumTitle = text;
+  // A title of one's own: later folder changes keep it.
+  state_.settings.TitleFromFolder = 0;
+}
+
+// ---- builds
+
+void frmMain::setStatus(const QString& text) {
+  status_->setText(text);
+}
+
+void frmMain::setBusy(bool busy) {
+  building_ = busy;
+  if (busy && !busy_) busy_ = std::make_unique<BusyCursor>();
+  if (!busy) busy_.reset();
+  updateCommands();
+}
+
+void frmMain::updateCommands() {
+  const bool scan = scanning();
+  const bool copies = !copies_.isNull();
+  const bool idle = !scan && !copies && !building_;
+  for (QAction* a : {mnuAlbum_, mnuEditHTML_, mnuthum_, mnuInf_}) a->setEnabled(idle);
+  Command1_->setEnabled(idle);
+  Command2_->setEnabled(idle && state_.albumViewEnabled);
+  mnuEditAlbum_->setEnabled(state_.albumViewEnabled);
+  Command3_->setEnabled(!scan && !building_);
+  Command4Up_->setEnabled(idle);
+  Command4Down_->setEnabled(idle);
+  // While copies are made from a snapshot, the folder and the list stay as they are.
+  const bool folderFree = !copies && !building_;
+  Drive1_->setEnabled(folderFree);
+  Dir1_->setEnabled(folderFree);
+  mnuOpen_->setEnabled(folderFree);
+  mnuReDisp_->setEnabled(folderFree);
+  lvListView_->horizontalHeader()->setSectionsClickable(idle);
+  lvListView_->setDragEnabled(idle);
+  mnuInfSave_->setEnabled(state_.OrderChanged != 0 && !scan);
+}
+
+void frmMain::mnuAlbum_Click() {
+  if (building_ || scanning() || copies_) return;
+  commitTitle();
+  BuildHooks hooks;
+  hooks.status = [this](const std::string& text) {
+    // The success text only once the pages are written (below).
+    if (text != kStatusBuilt) setStatus(qs(text));
+  };
+  hooks.busy = [this](bool busy) { setBusy(busy); };
+  hooks.makeCopies = [this](ProgramState& state, UserDialogs& dialogs) {
+    JpegSave window(dialogs, this);
+    ThumbRunResult result = window.runModal(state, CopyMode::All);
+    activateWindow();
+    return result;
+  };
+  const BuildOutcome outcome = buildAlbum(state_, dialogs_, hooks);
+  lastBuildWritten_ = outcome == BuildOutcome::Written;
+  if (outcome == BuildOutcome::Written) setStatus(qs(kStatusBuilt));
+  if (outcome == BuildOutcome::Failed) setStatus(qs(kStatusNotBuilt));
+  model_->reloadThumbnails();
+  updateCommands();
+}
+
+void frmMain::mnuEditHTML_Click() {
+  if (building_ || scanning() || copies_) return;
+  commitTitle();
+  BuildHooks hooks;
+  hooks.status = [this](const std::string& text) {
+    if (text != kStatusBuilt) setStatus(qs(text));
+  };
+  const BuildOutcome outcome = buildPagesOnly(state_, dialogs_, hooks);
+  setStatus(qs(outcome == BuildOutcome::Written ? kStatusBuilt : kStatusNotBuilt));
+  updateCommands();
+}
+
+void frmMain::mnuthum_Click() {
+  if (building_ || scanning() || copies_) return;
+  commitTitle();
+  BuildHooks hooks;
+  // The copies are made from a snapshot of the rows and folders, in a window that is not
+  // modal; the commands that would change them wait for its end.
+  hooks.makeCopies = [this](ProgramState& state, UserDialogs&) {
+    copiesState_ = std::make_unique<ProgramState>();
+    copiesState_->settings = state.settings;
+    copiesState_->photos = state.photos;
+    copiesState_->ThumbRunMode = state.ThumbRunMode;
+    copies_ = new JpegSave(dialogs_, this);
+    copies_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(copies_, &JpegSave::runFinished, this, &frmMain::copiesEnded);
+    copies_->start(*copiesState_, CopyMode::All);
+    return ThumbRunResult{};
+  };
+  buildCopiesOnly(state_, dialogs_, hooks);
+  updateCommands();
+  lvListView_->setFocus();
+}
+
+void frmMain::copiesEnded(const ThumbRunResult&) {
+  copies_ = nullptr;
+  copiesState_.reset();
+  model_->reloadThumbnails();
+  updateCommands();
+}
+
+void frmMain::mnuEditAlbum_Click() {
+  const std::string page = state_.LastAlbumPage;
+  std::error_code ec;
+  if (page.empty() || !std::filesystem::is_regular_file(page, ec)) {
+    dialogs_.message(page + "がありません。", kProgramTitle, DialogIcon::Warning);
+    return;
+  }
+  openAlbumPage(page);
+}
+
+void frmMain::openAlbumPage(const std::string& page) {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(qs(page)));
+}
+
+void frmMain::runAutomaticBuild() {
+  if (automaticDone_) return;
+  automaticDone_ = true;
+  mnuAlbum_Click();
+  exitCode_ = lastBuildWritten_ ? 0 : 1;
+  close();
 }
 
 }  // namespace fotela::app

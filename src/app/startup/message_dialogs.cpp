@@ -1,6 +1,9 @@
 #include "startup/message_dialogs.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
+
+#include <utility>
 
 namespace fotela::app {
 namespace {
@@ -21,6 +24,17 @@ QMessageBox::Icon toQt(DialogIcon icon) {
   return QMessageBox::NoIcon;
 }
 
+// Button texts of their own, so they never depend on an installed Qt translation.
+void nameButtons(QMessageBox& box) {
+  const std::pair<QMessageBox::StandardButton, QString> names[] = {
+      {QMessageBox::Ok, QStringLiteral("OK")},
+      {QMessageBox::Cancel, QStringLiteral("キャンセル")},
+      {QMessageBox::Yes, QStringLiteral("はい(&Y)")},
+      {QMessageBox::No, QStringLiteral("いいえ(&N)")}};
+  for (const auto& [which, text] : names)
+    if (QAbstractButton* b = box.button(which)) b->setText(text);
+}
+
 // Message texts break lines with CR (sometimes LF CR); Qt wants LF.
 QString toQtText(const std::string& text) {
   QString s = QString::fromStdString(text);
@@ -34,6 +48,7 @@ QString toQtText(const std::string& text) {
 void MessageDialogs::message(const std::string& text, const std::string& caption, DialogIcon icon) {
   QMessageBox box(toQt(icon), QString::fromStdString(caption), toQtText(text), QMessageBox::Ok,
                   parent_);
+  nameButtons(box);
   box.exec();
 }
 
@@ -43,6 +58,7 @@ DialogAnswer MessageDialogs::ask(const std::string& text, const std::string& cap
   if (buttons == DialogButtons::OkCancel) qtButtons = QMessageBox::Ok | QMessageBox::Cancel;
   if (buttons == DialogButtons::YesNo) qtButtons = QMessageBox::Yes | QMessageBox::No;
   QMessageBox box(toQt(icon), QString::fromStdString(caption), toQtText(text), qtButtons, parent_);
+  nameButtons(box);
   switch (box.exec()) {
     case QMessageBox::Yes:
       return DialogAnswer::Yes;

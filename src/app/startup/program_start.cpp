@@ -1,0 +1,76 @@
+#include "startup/program_start.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QLockFile>
+#include <QStandardPaths>
+
+#include <filesystem>
+
+#include "browser/frm_main.h"
+#include "common/user_dialogs.h"
+#include "program/program_state.h"
+#include "program/startup.h"
+#include "startup/form3.h"
+#include "startup/message_dialogs.h"
+
+namespace fotela::app {
+namespace {
+
+QString lockFilePath() {
+  QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+  if (runtime.isEmpty()) runtime = QDir::tempPath();
+  return runtime + QStringLiteral("/fotela.lock");
+}
+
+}  // namespace
+
+int runDesktopProgram(const std::string& argumentString, UserDialogs& dialogs) {
+  // One instance at a time: a second one would fight over the settings file.
+  QLockFile instanceLock(lockFilePath());
+  instanceLock.setStaleLockTime(0);
+  if (!instanceLock.tryLock(0)) {
+    dialogs.message(kAlreadyRunningMessage, kProgramTitle, DialogIcon::Information);
+    return 0;
+  }
+
+  ProgramState state;
+  const StartupArguments start = parseStartupArguments(argumentString);
+  state.AutoMode = start.AutoMode;
+  state.settings.PhotoFolder = start.PhotoFolder;
+  // An automatic build of a folder that does not exist builds nothing.
+  if (start.AutoMode == 1 && argumentString.size() > 5 && start.PhotoFolder.empty()) {
+    dialogs.message(argumentString.substr(5) + "がありません。", kProgramTitle,
+                    DialogIcon::Warning);
+    return 1;
+  }
+  std::error_code ec;
+  state.SplitViewScript = probeMarkerFile(std::filesystem::current_path(ec).string());
+
+  frmMain window(state, dialogs);
+  if (auto* boxes = dynamic_cast<MessageDialogs*>(&dialogs)) boxes->setParent(&window);
+  Form3 splash;
+  bool cancelled = false;
+  QEventLoop loop;
+  QObject::connect(&splash, &Form3::cancelled, &window, [&] {
+    // Ends the program at once: nothing is saved and nothing asked.
+    state.StartupCancelled = -1;
+    cancelled = true;
+    splash.close();
+    window.abandon();
+  });
+  QObject::connect(&window, &frmMain::firstFolderReady, &splash, &QWidget::close);
+  QObject::connect(&window, &frmMain::closed, &loop, &QEventLoop::quit);
+
+  splash.show();
+  // Placement, settings and the first folder before the window shows; the scan itself
+  // runs on while the splash stays on top.
+  window.load();
+  window.show();
+  splash.raise();
+  loop.exec();
+  if (auto* boxes = dynamic_cast<MessageDialogs*>(&dialogs)) boxes->setParent(nullptr);
+  return cancelled ? 0 : window.exitCode();
+}
+
+}  // namespace fotela::app
