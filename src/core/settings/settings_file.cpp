@@ -74,9 +74,16 @@ std::string printedWithTrailingBlank(std::int16_t value) {
 std::string defaultSettingsPath() {
   const std::string folder = ProgramFolder();
   const std::string besideProgram = folder + "/" + kSettingsFileName;
-  if (::access((folder.empty() ? "/" : folder).c_str(), W_OK) == 0) return besideProgram;
-  // An installed program's folder is not ours to write: keep the file per user, but
-  // still read one that was put beside the program when there is no per-user file yet.
+  // A program in a build tree or a folder of its own keeps the file beside it. An
+  // installed one (share/fotela beside its bin folder, or a system bin folder) does not,
+  // even when it could write there (as root): the file is per user, unless one was
+  // already put beside the program.
+  const bool installed =
+      folder == "/usr/bin" || folder == "/usr/local/bin" || isFolder(folder + "/../share/fotela");
+  const bool writable = ::access((folder.empty() ? "/" : folder).c_str(), W_OK) == 0;
+  if (writable && (!installed || isFile(besideProgram))) return besideProgram;
+  // Keep the file per user, but still read one that was put beside the program when
+  // there is no per-user file yet.
   const std::string perUser = configFolder() + "/" + kSettingsFileName;
   if (!isFile(perUser) && isFile(besideProgram)) return besideProgram;
   return perUser;

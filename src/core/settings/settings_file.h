@@ -12,8 +12,8 @@ class UserDialogs;
 
 inline constexpr const char* kSettingsFileName = "fotela.ini";
 
-// ProgramFolder()/fotela.ini, or the user's configuration folder when the program folder
-// cannot be written.
+// ProgramFolder()/fotela.ini, or the user's configuration folder for an installed program
+// and for one whose folder cannot be written.
 std::string defaultSettingsPath();
 
 // Fills `settings` from the file (the default file when `path` is empty). A file that
