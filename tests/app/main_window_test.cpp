@@ -17,6 +17,8 @@
 #include "browser/form1.h"
 #include "browser/form2.h"
 #include "common/scripted_dialogs.h"
+#include "editor/frm_edit_img.h"
+#include "modal_helpers.h"
 #include "photos/order_file.h"
 #include "program/program_state.h"
 #include "thumbs/jpeg_save.h"
@@ -93,18 +95,18 @@ class MainWindowTest : public QObject {
                  {"mnuthum", "縮小画像のみ作成", true},
                  {"mnuInf", "写真の説明文", true},
                  {"mnuInfSave", "写真の順序／説明文の保存", false},
-                 {"mnuEditSet", "設定(&S)", false},
+                 {"mnuEditSet", "設定(&S)", true},
                  {"mnuEditDisp", "画像表示(&V)", true},
                  {"mnuEditAlbum", "アルバム表示(&D)", false},
                  {"mnuReDisp", "最新の情報に更新(&R)", true},
                  {"mnuCopy", "カメラより写真をコピー(&C)", false},
                  {"mnuDel", "カメラの写真を削除(&D)", false},
-                 {"mnuMDir", "フォルダーを作成(&W)", false},
-                 {"mnuMenu", "メニューHTMLを作成(&M)", false},
-                 {"mnuEditImg", "画像の編集(&E)", false},
-                 {"mnuSmallChr", "ファイル名を小文字に統一", false},
-                 {"mnuHelphelp", "操作説明(&H)", false},
-                 {"mnuHelpAbout", "ﾊﾞｰｼﾞｮﾝ情報(&A)", false}};
+                 {"mnuMDir", "フォルダーを作成(&W)", true},
+                 {"mnuMenu", "メニューHTMLを作成(&M)", true},
+                 {"mnuEditImg", "画像の編集(&E)", true},
+                 {"mnuSmallChr", "ファイル名を小文字に統一", true},
+                 {"mnuHelphelp", "操作説明(&H)", true},
+                 {"mnuHelpAbout", "ﾊﾞｰｼﾞｮﾝ情報(&A)", true}};
     for (const auto& item : items) {
       auto* action = s.find<QAction>(item.name);
       QVERIFY2(action, item.name);
@@ -238,9 +240,9 @@ class MainWindowTest : public QObject {
     QCOMPARE(s.dialogs.shown.size(), std::size_t(1));
     QCOMPARE(s.dialogs.shown[0].text, std::string("対象画像がありません"));
     QCOMPARE(s.status(), before);
-    // Pages only on the empty list: no success text.
+    // Pages only on the empty list: no success text, the list's own status.
     s.trigger("mnuEditHTML");
-    QCOMPARE(s.status(), QStringLiteral("アルバムを作成できませんでした。"));
+    QCOMPARE(s.status(), QStringLiteral("対象画像がありません"));
     QVERIFY(!std::filesystem::exists(empty + "/album.html"));
 
     // Pages only without copies fails with the writer's message; "表示" stays off.
@@ -398,6 +400,39 @@ class MainWindowTest : public QObject {
     s.window->close();
     QVERIFY(readText(home_.file("program/fotela.ini")).find(two) != std::string::npos);
     std::filesystem::remove(home_.file("program/fotela.ini"));
+  }
+
+  // The tools reach their windows from the menu: the editor opens on the selected photo and
+  // the list is read again after it; the camera items follow the camera folder; a missing
+  // album page is named.
+  void toolsAreWired() {
+    test::TempDir dir;
+    const std::string folder = test::makePhotoFolder(dir.file("photos"), {"a.jpg", "b.jpg"});
+    Session s(folder);
+    QVERIFY(test::waitForScan(*s.window));
+    s.select({1});
+    QString edited;
+    whenModal<app::frmEditImg>([&edited](app::frmEditImg* editor) {
+      edited = editor->photoPath();
+      // The photo is read on a worker first; closing waits for that.
+      if (!editor->busy()) editor->close();
+      QObject::connect(editor, &app::frmEditImg::commandFinished, editor, &QWidget::close);
+    });
+    QSignalSpy rescanned(s.window.get(), &frmMain::folderScanned);
+    s.trigger("mnuEditImg");
+    QCOMPARE(edited, QString::fromStdString(folder + "/b.jpg"));
+    QVERIFY(rescanned.wait(5000));
+
+    for (const std::string& camera : {dir.path() + "/", std::string()}) {
+      s.state.settings.CameraFolder = camera;
+      s.window->applySettingsToWindow();
+      QCOMPARE(s.find<QAction>("mnuCopy")->isEnabled(), !camera.empty());
+      QCOMPARE(s.find<QAction>("mnuDel")->isEnabled(), !camera.empty());
+    }
+
+    s.state.LastAlbumPage = folder + "/album.html";
+    s.window->mnuEditAlbum_Click();
+    QVERIFY(s.asked(folder + "/album.htmlがありません。"));
   }
 };
 

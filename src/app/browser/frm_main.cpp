@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -24,17 +23,19 @@
 #include <QTableView>
 #include <QTimer>
 #include <QTreeView>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include <filesystem>
 
+#include "browser/album_preview.h"
 #include "browser/form1.h"
 #include "browser/form2.h"
+#include "browser/menu_commands.h"
 #include "browser/photo_list_model.h"
 #include "common/busy_cursor.h"
 #include "common/paths.h"
 #include "common/user_dialogs.h"
+#include "editor/frm_edit_img.h"
 #include "photos/order_file.h"
 #include "program/folder_change.h"
 #include "program/program_state.h"
@@ -48,7 +49,6 @@ namespace {
 constexpr int kTwipsPerPixel = 15;
 constexpr const char* kSaveOrderQuestion = "写真の順序／説明文を保存しますか？";
 constexpr const char* kSaveOrderCaption = "写真の順序／説明文";
-constexpr const char* kStatusNotBuilt = "アルバムを作成できませんでした。";
 // The list view's code for the details view, stored as "ViewMode".
 constexpr int kReportViewMode = 3;
 
@@ -248,8 +248,22 @@ void frmMain::buildControls() {
   });
   connect(Text1_, &QLineEdit::editingFinished, this, &frmMain::commitTitle);
   connect(Drive1_, &QComboBox::activated, this, &frmMain::Drive1_Change);
-  connect(Dir1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this] { Dir1_Change(); });
+  // Rows of the folder model change under the tree when a folder appears or goes, which
+  // can move the current item to a neighbour: that is no folder change of the user's, so
+  // the tree goes back to the folder shown.
+  connect(folders_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+          [this] { foldersChanging_ = true; });
+  connect(folders_, &QAbstractItemModel::layoutAboutToBeChanged, this,
+          [this] { foldersChanging_ = true; });
+  connect(folders_, &QAbstractItemModel::rowsRemoved, this, [this] { foldersChanging_ = false; });
+  connect(folders_, &QAbstractItemModel::layoutChanged, this, [this] { foldersChanging_ = false; });
+  connect(Dir1_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
+    if (!foldersChanging_) {
+      Dir1_Change();
+      return;
+    }
+    QTimer::singleShot(0, this, [this] { selectFolderInLists(state_.settings.PhotoFolder); });
+  });
   // The folder model reads folders in the background: show the current folder once its
   // parent has been read.
   connect(folders_, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
@@ -284,7 +298,7 @@ void frmMain::buildMenus() {
   mnuthum_ = addItem(mnuEdit, "mnuthum", QStringLiteral("縮小画像のみ作成"), true);
   mnuInf_ = addItem(mnuEdit, "mnuInf", QStringLiteral("写真の説明文"), true);
   mnuInfSave_ = addItem(mnuEdit, "mnuInfSave", QStringLiteral("写真の順序／説明文の保存"), false);
-  mnuEditSet_ = addItem(mnuEdit, "mnuEditSet", QStringLiteral("設定(&S)"), false);
+  mnuEditSet_ = addItem(mnuEdit, "mnuEditSet", QStringLiteral("設定(&S)"), true);
 
   QMenu* mnuDisp = menuBar()->addMenu(QStringLiteral("表示(&V)"));
   mnuDisp->setObjectName(QStringLiteral("mnuDisp"));
@@ -297,15 +311,15 @@ void frmMain::buildMenus() {
   mnuTool->setObjectName(QStringLiteral("mnuTool"));
   mnuCopy_ = addItem(mnuTool, "mnuCopy", QStringLiteral("カメラより写真をコピー(&C)"), false);
   mnuDel_ = addItem(mnuTool, "mnuDel", QStringLiteral("カメラの写真を削除(&D)"), false);
-  mnuMDir_ = addItem(mnuTool, "mnuMDir", QStringLiteral("フォルダーを作成(&W)"), false);
-  mnuMenu_ = addItem(mnuTool, "mnuMenu", QStringLiteral("メニューHTMLを作成(&M)"), false);
-  mnuEditImg_ = addItem(mnuTool, "mnuEditImg", QStringLiteral("画像の編集(&E)"), false);
-  mnuSmallChr_ = addItem(mnuTool, "mnuSmallChr", QStringLiteral("ファイル名を小文字に統一"), false);
+  mnuMDir_ = addItem(mnuTool, "mnuMDir", QStringLiteral("フォルダーを作成(&W)"), true);
+  mnuMenu_ = addItem(mnuTool, "mnuMenu", QStringLiteral("メニューHTMLを作成(&M)"), true);
+  mnuEditImg_ = addItem(mnuTool, "mnuEditImg", QStringLiteral("画像の編集(&E)"), true);
+  mnuSmallChr_ = addItem(mnuTool, "mnuSmallChr", QStringLiteral("ファイル名を小文字に統一"), true);
 
   QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
   mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-  mnuHelphelp_ = addItem(mnuHelp, "mnuHelphelp", QStringLiteral("操作説明(&H)"), false);
-  mnuHelpAbout_ = addItem(mnuHelp, "mnuHelpAbout", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)"), false);
+  mnuHelphelp_ = addItem(mnuHelp, "mnuHelphelp", QStringLiteral("操作説明(&H)"), true);
+  mnuHelpAbout_ = addItem(mnuHelp, "mnuHelpAbout", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)"), true);
 
   connect(mnuOpen_, &QAction::triggered, this, &frmMain::mnuOpen_Click);
   connect(mnuEnd_, &QAction::triggered, this, &QWidget::close);
@@ -317,6 +331,17 @@ void frmMain::buildMenus() {
   connect(mnuEditDisp_, &QAction::triggered, this, &frmMain::mnuEditDisp_Click);
   connect(mnuEditAlbum_, &QAction::triggered, this, &frmMain::mnuEditAlbum_Click);
   connect(mnuReDisp_, &QAction::triggered, this, &frmMain::refreshFolder);
+  connect(mnuEditSet_, &QAction::triggered, this, &frmMain::mnuEditSet_Click);
+  connect(mnuEditImg_, &QAction::triggered, this, &frmMain::mnuEditImg_Click);
+  connect(mnuCopy_, &QAction::triggered, this, [this] { runTool(copyFromCamera); });
+  connect(mnuDel_, &QAction::triggered, this, [this] { runTool(deleteFromCamera); });
+  connect(mnuMDir_, &QAction::triggered, this, [this] { runTool(createFolder); });
+  connect(mnuMenu_, &QAction::triggered, this, [this] { runTool(createMenuPage); });
+  connect(mnuSmallChr_, &QAction::triggered, this, [this] { runTool(lowerCaseFileNames); });
+  // Help and the about box change nothing, so they stay open to every moment.
+  connect(mnuHelphelp_, &QAction::triggered, this,
+          [this] { showHelpPage(this, state_, dialogs_); });
+  connect(mnuHelpAbout_, &QAction::triggered, this, [this] { showAbout(this, state_, dialogs_); });
 }
 
 // ---- loading, placement, closing
@@ -341,9 +366,7 @@ void frmMain::load() {
 
 void frmMain::applySettingsToWindow() {
   Text1_->setText(qs(state_.settings.AlbumTitle));
-  const bool camera = !state_.settings.CameraFolder.empty() && cameraCommandsReady_;
-  mnuCopy_->setEnabled(camera);
-  mnuDel_->setEnabled(camera);
+  updateCommands();
 }
 
 void frmMain::restorePlacement() {
@@ -683,6 +706,12 @@ void frmMain::updateCommands() {
   lvListView_->horizontalHeader()->setSectionsClickable(idle);
   lvListView_->setDragEnabled(idle);
   mnuInfSave_->setEnabled(state_.OrderChanged != 0 && !scan);
+  // The tools change the folder's files or the settings the running work uses.
+  for (QAction* a : {mnuEditSet_, mnuMDir_, mnuMenu_, mnuEditImg_, mnuSmallChr_})
+    a->setEnabled(idle);
+  const bool camera = idle && cameraCommandsEnabled(state_);
+  mnuCopy_->setEnabled(camera);
+  mnuDel_->setEnabled(camera);
 }
 
 void frmMain::mnuAlbum_Click() {
@@ -716,7 +745,9 @@ void frmMain::mnuEditHTML_Click() {
     if (text != kStatusBuilt) setStatus(qs(text));
   };
   const BuildOutcome outcome = buildPagesOnly(state_, dialogs_, hooks);
-  setStatus(qs(outcome == BuildOutcome::Written ? kStatusBuilt : kStatusNotBuilt));
+  // An empty list keeps the core's own status text.
+  if (outcome == BuildOutcome::Written) setStatus(qs(kStatusBuilt));
+  if (outcome == BuildOutcome::Failed) setStatus(qs(kStatusNotBuilt));
   updateCommands();
 }
 
@@ -750,17 +781,37 @@ void frmMain::copiesEnded(const ThumbRunResult&) {
 }
 
 void frmMain::mnuEditAlbum_Click() {
-  const std::string page = state_.LastAlbumPage;
-  std::error_code ec;
-  if (page.empty() || !std::filesystem::is_regular_file(page, ec)) {
-    dialogs_.message(page + "がありません。", kProgramTitle, DialogIcon::Warning);
-    return;
-  }
-  openAlbumPage(page);
+  if (!preview_) preview_ = std::make_unique<AlbumPreview>();
+  preview_->showAlbum(state_.LastAlbumPage, dialogs_);
 }
 
-void frmMain::openAlbumPage(const std::string& page) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(qs(page)));
+void frmMain::mnuEditSet_Click() {
+  if (building_ || scanning() || copies_) return;
+  commitTitle();
+  showSettings(this, state_, dialogs_);
+  // The title box and the camera items show the settings as they are now.
+  applySettingsToWindow();
+}
+
+void frmMain::mnuEditImg_Click() {
+  if (building_ || scanning() || copies_) return;
+  const std::string path = selectedPhotoPath();
+  if (path.empty()) return;
+  {
+    frmEditImg editor(state_, dialogs_, qs(path), this);
+    editor.exec();
+  }
+  activateWindow();
+  // A changed or newly saved photo shows its new facts.
+  refreshFolder();
+}
+
+void frmMain::runTool(bool (*command)(QWidget*, ProgramState&, UserDialogs&)) {
+  if (building_ || scanning() || copies_) return;
+  commitTitle();
+  const bool refresh = command(this, state_, dialogs_);
+  activateWindow();
+  if (refresh) refreshFolder();
 }
 
 void frmMain::runAutomaticBuild() {

@@ -37,6 +37,7 @@ struct ThumbRunResult;
 
 namespace fotela::app {
 
+class AlbumPreview;
 class BusyCursor;
 class Form1;
 class JpegSave;
@@ -79,6 +80,8 @@ class frmMain : public QMainWindow {
   void mnuInfSave_Click();
   void mnuEditDisp_Click();
   void mnuEditAlbum_Click();
+  void mnuEditSet_Click();
+  void mnuEditImg_Click();
   void UpDown(int delta);
 
  signals:
@@ -112,7 +115,8 @@ class frmMain : public QMainWindow {
   void askSaveOrder();
   void ShowPhoto();
   void showDescription();
-  void openAlbumPage(const std::string& page);
+  // Runs a menu command of the file tools; refreshes the folder when it asks for that.
+  void runTool(bool (*command)(QWidget*, ProgramState&, UserDialogs&));
   void setStatus(const QString& text);
   void copiesEnded(const fotela::ThumbRunResult& result);
   void runAutomaticBuild();
@@ -167,6 +171,7 @@ class frmMain : public QMainWindow {
   QPointer<JpegSave> copies_;  // the copies-only run, while it runs
   std::unique_ptr<ProgramState> copiesState_;
   std::unique_ptr<BusyCursor> busy_;
+  std::unique_ptr<AlbumPreview> preview_;  // the album's preview server, once used
 
   std::string scanFolder_;  // the folder being scanned
   quint64 scanGeneration_ = 0;
@@ -179,8 +184,9 @@ class frmMain : public QMainWindow {
   bool lastBuildWritten_ = false;
   bool abandoned_ = false;
   bool closing_ = false;
-  // The camera commands have handlers (until then their items stay disabled).
-  bool cameraCommandsReady_ = false;
+  // The folder model is removing or re-sorting rows: a current-item change then comes from
+  // the model, not from the user, and starts no scan.
+  bool foldersChanging_ = false;
   int exitCode_ = 0;
 };
 

@@ -13,19 +13,12 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "common/busy_cursor.h"
 #include "common/user_dialogs.h"
 #include "editor/dialog1.h"
 #include "program/program_state.h"
 
 namespace fotela::app {
-
-// The busy pointer for as long as it lives.
-struct BusyCursor {
-  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-  BusyCursor(const BusyCursor&) = delete;
-  BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 // The shown work picture, 8 pixels from the left and the top. Paints only what is exposed,
 // so a large photo scrolls without copying it whole.

@@ -30,7 +30,7 @@ class UserDialogs;
 
 namespace fotela::app {
 
-struct BusyCursor;
+class BusyCursor;
 class Dialog1;
 class PictureView;
 
