@@ -145,6 +145,15 @@ class SettingsDialogTest : public QObject {
     QTest::newRow("same folders") << "画像フォルダ"
                                   << "small"
                                   << "別の名前";
+    QTest::newRow("same folders but for letter case") << "画像フォルダ"
+                                                      << "SMALL"
+                                                      << "別の名前";
+    QTest::newRow("control character") << "画像フォルダ"
+                                       << "a\tb"
+                                       << "画像フォルダ";
+    QTest::newRow("page outside the album") << "アルバムＨＴＭＬ"
+                                            << "../x.html"
+                                            << "アルバムＨＴＭＬ";
     QTest::newRow("fraction") << "フレーム横幅"
                               << "200.5"
                               << "フレーム横幅";
@@ -164,7 +173,7 @@ class SettingsDialogTest : public QObject {
     dialog.show();
     QLineEdit* box = lineOf(dialog, caption);
     box->setText(text);
-    lineOf(dialog, "アルバムＨＴＭＬ")->setFocus();
+    lineOf(dialog, caption == "アルバムＨＴＭＬ" ? "タイトル" : "アルバムＨＴＭＬ")->setFocus();
     buttonOf(dialog, "OK")->click();
     QVERIFY(dialog.isVisible());
     QCOMPARE(dialogs.shown.size(), std::size_t{1});

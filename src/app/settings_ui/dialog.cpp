@@ -212,8 +212,22 @@ void Dialog::setDefaults() {
 }
 
 bool Dialog::storeControls(bool withVideos) {
+  auto refuse = [this](QLineEdit* box, const std::string& message) {
+    dialogs_.message(message, ss(windowTitle()), DialogIcon::Warning);
+    box->setFocus(Qt::OtherFocusReason);
+    box->selectAll();
+    return false;
+  };
+  // The names the builds accept, checked by the builds' own rules (the page first, as the
+  // boxes are shown).
+  if (auto page = checkAlbumPageName(ss(Text5->text())); !page)
+    return refuse(Text5, page.error().message);
   const SettingsTexts texts{ss(Text2->text()), ss(Text3->text()), ss(Text4->text()),
                             ss(Text6->text()), ss(Text9->text())};
+  AlbumSettings folders;
+  folders.ThumbFolder = texts.ThumbFolder;
+  folders.ImageFolder = texts.ImageFolder;
+  auto copyFolders = checkCopyFolderNames(folders);
   if (auto problem = checkSettingsTexts(texts)) {
     QLineEdit* box = nullptr;
     switch (problem->box) {
@@ -233,11 +247,9 @@ bool Dialog::storeControls(bool withVideos) {
         box = Text9;
         break;
     }
-    dialogs_.message(problem->message, ss(windowTitle()), DialogIcon::Warning);
-    box->setFocus(Qt::OtherFocusReason);
-    box->selectAll();
-    return false;
+    return refuse(box, problem->message);
   }
+  if (!copyFolders) return refuse(Text3, copyFolders.error().message);
   AlbumSettings& s = state_.settings;
   s.TitleFromFolder = Check1->isChecked() ? 1 : 0;
   s.AlbumTitle = ss(Text1->text());

@@ -66,8 +66,12 @@ Result<void> checkPlainName(const char* label, const std::string& value) {
 
 }  // namespace
 
+Result<void> checkAlbumPageName(const std::string& name) {
+  return checkPlainName("アルバムＨＴＭＬ", name);
+}
+
 Result<void> checkAlbumNames(const AlbumSettings& s) {
-  if (auto r = checkPlainName("アルバムＨＴＭＬ", s.AlbumHtml); !r) return r;
+  if (auto r = checkAlbumPageName(s.AlbumHtml); !r) return r;
   return checkCopyFolderNames(s);
 }
 

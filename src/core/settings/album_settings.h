@@ -50,5 +50,7 @@ AlbumSettings defaultAlbumSettings();
 Result<void> checkAlbumNames(const AlbumSettings& settings);
 // The same for ImageFolder and ThumbFolder alone.
 Result<void> checkCopyFolderNames(const AlbumSettings& settings);
+// The same for a main page name alone.
+Result<void> checkAlbumPageName(const std::string& name);
 
 }  // namespace fotela
