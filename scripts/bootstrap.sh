@@ -12,6 +12,8 @@ packages=(
   fonts-noto-cjk xvfb xauth
   at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi xdotool
   python3 chromium chromium-driver
+  clang-16 libclang-rt-16-dev
+  ffmpeg
 )
 
 missing=()
