@@ -8,4 +8,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 minutes=${MINUTES:-10}
+# At the lowest priority a build beside the runs can hold one input for long: allow a minute.
+export FUZZ_TIMEOUT=${FUZZ_TIMEOUT:-60}
 exec nice -n 19 fuzz/run.sh $((minutes * 60)) 2 "$@"
