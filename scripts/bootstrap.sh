@@ -13,6 +13,8 @@ packages=(
   at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi xdotool imagemagick
   python3 chromium chromium-driver
   dpkg-dev file desktop-file-utils appstream
+  clang-16 libclang-rt-16-dev
+  ffmpeg
 )
 
 missing=()

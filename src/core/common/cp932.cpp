@@ -146,8 +146,28 @@ std::string encodeDataFile(std::string_view utf8) {
 }
 
 std::string decodeDataFile(std::string_view bytes) {
-  if (bytes.starts_with(kUtf8Bom)) return std::string(bytes.substr(kUtf8Bom.size()));
-  return cp932ToUtf8(bytes);
+  if (!bytes.starts_with(kUtf8Bom)) return cp932ToUtf8(bytes);
+  // A damaged or foreign file may hold bytes that are no UTF-8: each such byte becomes
+  // U+FFFD, as unreadable CP932 bytes do, so the program's text is always UTF-8.
+  bytes.remove_prefix(kUtf8Bom.size());
+  std::string out;
+  out.reserve(bytes.size());
+  while (!bytes.empty()) {
+    char32_t c = 0;
+    const std::size_t length = utf8Sequence(bytes, c);
+    const bool overlong =
+        (length == 2 && c < 0x80) || (length == 3 && c < 0x800) || (length == 4 && c < 0x10000);
+    const bool invalid =
+        (length == 1 && c == 0xFFFD) || overlong || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF);
+    if (invalid) {
+      out += "\xEF\xBF\xBD";
+      bytes.remove_prefix(1);
+    } else {
+      out.append(bytes.substr(0, length));
+      bytes.remove_prefix(length);
+    }
+  }
+  return out;
 }
 
 }  // namespace fotela

@@ -6,11 +6,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "common/files.h"
 #include "imaging/exif.h"
@@ -45,10 +47,6 @@ tjhandle compressor() {
   return h.get();
 }
 
-// A decoded picture may not exceed this many pixels (about 800 MB of RGB); larger sizes
-// come from damaged headers or would exhaust memory.
-constexpr long long kMaxPixels = 1LL << 28;
-
 std::string errorText(tjhandle h) {
   const char* s = tjGetErrorStr2(h);
   return s ? s : "";
@@ -70,6 +68,22 @@ bool isProgressive(std::span<const unsigned char> bytes) {
     return false;
   });
   return progressive;
+}
+
+// The header's size against the limits, before anything is decoded.
+std::optional<std::string> overLimit(const JpegInfo& info) {
+  const std::string size = std::to_string(info.width) + " × " + std::to_string(info.height);
+  if (static_cast<long long>(info.width) * info.height > kMaxImagePixels)
+    return "画像が大きすぎます: " + size;
+  if (jpegCoefficientBytes(info) > kMaxJpegCoefficientBytes)
+    return "プログレッシブ画像が大きすぎます: " + size;
+  return std::nullopt;
+}
+
+// The only warning that leaves a whole picture: stray bytes between the last scan and the
+// end-of-image marker, which some cameras write.
+bool isStrayBytesBeforeEnd(const std::string& warning) {
+  return warning.find("extraneous bytes before marker 0xd9") != std::string::npos;
 }
 
 // Adobe CMYK JPEGs store the inks inverted; RGB is then C * K / 255 per channel.
@@ -135,10 +149,11 @@ std::size_t jpegCoefficientBytes(const JpegInfo& info) {
   return static_cast<std::size_t>(lumaBlocks * (1 + 2 * chroma) * 64 * 2);
 }
 
-Result<JpegInfo> probeJpeg(std::span<const unsigned char> bytes, const std::string& name) {
-  tjhandle h = decompressor();
-  if (!h) return std::unexpected(readError(name, "TurboJPEG"));
-  int w = 0, ht = 0, subsamp = 0, colorspace = 0;
+namespace {
+
+Result<JpegInfo> readHeader(tjhandle h, std::span<const unsigned char> bytes,
+                            const std::string& name, int& colorspace) {
+  int w = 0, ht = 0, subsamp = 0;
   if (tjDecompressHeader3(h, bytes.data(), static_cast<unsigned long>(bytes.size()), &w, &ht,
                           &subsamp, &colorspace) != 0)
     return std::unexpected(readError(name, errorText(h)));
@@ -148,48 +163,63 @@ Result<JpegInfo> probeJpeg(std::span<const unsigned char> bytes, const std::stri
   info.orientation = readExifOrientation(bytes);
   info.progressive = isProgressive(bytes);
   info.subsampling = subsamp;
+  if (auto reason = overLimit(info)) return std::unexpected(readError(name, *reason));
   return info;
+}
+
+}  // namespace
+
+Result<JpegInfo> probeJpeg(std::span<const unsigned char> bytes, const std::string& name) {
+  tjhandle h = decompressor();
+  if (!h) return std::unexpected(readError(name, "TurboJPEG"));
+  int colorspace = 0;
+  return readHeader(h, bytes, name, colorspace);
 }
 
 Result<Image> decodeJpeg(std::span<const unsigned char> bytes, const std::string& name,
                          const JpegLoadOptions& options) {
   tjhandle h = decompressor();
   if (!h) return std::unexpected(readError(name, "TurboJPEG"));
-  int w = 0, ht = 0, subsamp = 0, colorspace = 0;
-  if (tjDecompressHeader3(h, bytes.data(), static_cast<unsigned long>(bytes.size()), &w, &ht,
-                          &subsamp, &colorspace) != 0)
-    return std::unexpected(readError(name, errorText(h)));
+  int colorspace = 0;
+  Result<JpegInfo> info = readHeader(h, bytes, name, colorspace);
+  if (!info) return std::unexpected(info.error());
 
-  const int orientation = options.applyOrientation ? readExifOrientation(bytes) : 1;
+  const int orientation = options.applyOrientation ? info->orientation : 1;
   int coverW = options.coverWidth, coverH = options.coverHeight;
   if (orientationSwapsAxes(orientation)) std::swap(coverW, coverH);
-  const ScaledSize size = jpegScaledSize(w, ht, coverW, coverH);
-  if (static_cast<long long>(size.width) * size.height > kMaxPixels)
-    return std::unexpected(readError(name, "画像が大きすぎます"));
+  const ScaledSize size = jpegScaledSize(info->width, info->height, coverW, coverH);
 
   const bool cmyk = colorspace == TJCS_CMYK || colorspace == TJCS_YCCK;
-  // A file cut short would decode with a grey lower part; that is an error here. Other
-  // warnings (stray bytes between segments) leave a usable picture.
+  // At most 500 scans: more only come from files made to hold the decoder for minutes.
   const int flags = TJFLAG_LIMITSCANS;
   Image image;
   try {
     image = Image(size.width, size.height);
-    int rc;
-    if (cmyk) {
-      std::vector<unsigned char> buffer(static_cast<std::size_t>(size.width) * size.height * 4);
-      rc = tjDecompress2(h, bytes.data(), static_cast<unsigned long>(bytes.size()), buffer.data(),
-                         size.width, 0, size.height, TJPF_CMYK, flags);
-      if (rc == 0 || tjGetErrorCode(h) == TJERR_WARNING) cmykToRgb(buffer, image);
-    } else {
-      rc = tjDecompress2(h, bytes.data(), static_cast<unsigned long>(bytes.size()), image.data(),
-                         size.width, 0, size.height, TJPF_RGB, flags);
-    }
-    if (rc != 0) {
+    std::vector<unsigned char> cmykBuffer;
+    auto decode = [&](int extraFlags) {
+      if (cmyk) {
+        cmykBuffer.resize(static_cast<std::size_t>(size.width) * size.height * 4);
+        return tjDecompress2(h, bytes.data(), static_cast<unsigned long>(bytes.size()),
+                             cmykBuffer.data(), size.width, 0, size.height, TJPF_CMYK,
+                             flags | extraFlags);
+      }
+      return tjDecompress2(h, bytes.data(), static_cast<unsigned long>(bytes.size()), image.data(),
+                           size.width, 0, size.height, TJPF_RGB, flags | extraFlags);
+    };
+    // Any warning means damaged data (a grey or smeared part, a file cut short), except
+    // stray bytes just before the end marker, which some cameras write after a whole
+    // picture. Nothing can follow those, so a decode that stops at the first warning
+    // meets them only when they are the one warning; it is then decoded through.
+    for (int extraFlags : {TJFLAG_STOPONWARNING, 0}) {
+      if (decode(extraFlags) == 0) break;
       const std::string reason = errorText(h);
-      if (tjGetErrorCode(h) != TJERR_WARNING || reason.find("Premature end") != std::string::npos)
+      if (tjGetErrorCode(h) != TJERR_WARNING || !isStrayBytesBeforeEnd(reason))
         return std::unexpected(readError(name, reason));
       dropDecompressor();
+      h = decompressor();
+      if (!h) return std::unexpected(readError(name, "TurboJPEG"));
     }
+    if (cmyk) cmykToRgb(cmykBuffer, image);
   } catch (const std::bad_alloc&) {
     return std::unexpected(readError(name, "メモリが足りません"));
   }
@@ -227,7 +257,59 @@ Result<void> saveJpeg(const Image& image, const std::string& path, int quality) 
   return writeFileAtomic(path, *bytes);
 }
 
+namespace {
+
+std::uint32_t le32(const unsigned char* p) {
+  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+unsigned le16(const unsigned char* p) {
+  return p[0] | p[1] << 8;
+}
+
+// The BMP reader allocates the whole picture from the header's size before it reads a row:
+// check that size, and that the file holds the rows it declares, first.
+Result<void> checkBmpHeader(const std::string& path) {
+  ReadOnlyFile file;
+  if (!file.open(path)) return fail("BMPファイルを読み込めません: " + path);
+  unsigned char h[54] = {};
+  const std::size_t got = file.readAt(h, sizeof h, 0);
+  auto damaged = [&](const std::string& reason) {
+    return fail("BMPファイルを読み込めません: " + path + "（" + reason + "）");
+  };
+  if (got < 26 || h[0] != 'B' || h[1] != 'M') return damaged("BMPではありません");
+  const std::uint32_t dataOffset = le32(h + 10), infoSize = le32(h + 14);
+  long long width, height;
+  unsigned bits;
+  std::uint32_t compression = 0;
+  if (infoSize == 12) {  // the old OS/2 header: unsigned 16-bit sizes
+    width = le16(h + 18);
+    height = le16(h + 20);
+    bits = le16(h + 24);
+  } else {
+    if (got < 34 || infoSize < 40) return damaged("ヘッダーが壊れています");
+    width = static_cast<std::int32_t>(le32(h + 18));
+    height = static_cast<std::int32_t>(le32(h + 22));  // negative: rows stored top down
+    bits = le16(h + 28);
+    compression = le32(h + 30);
+  }
+  if (height < 0) height = -height;
+  if (width <= 0 || height <= 0 || bits == 0 || bits > 32) return damaged("ヘッダーが壊れています");
+  if (width * height > kMaxImagePixels)
+    return damaged("画像が大きすぎます: " + std::to_string(width) + " × " + std::to_string(height));
+  // Uncompressed rows are padded to four bytes; compressed files are refused by the reader.
+  if (compression == 0 || compression == 3) {
+    const unsigned long long rowBytes =
+        (static_cast<unsigned long long>(width) * bits + 31) / 32 * 4;
+    if (dataOffset + rowBytes * height > file.size())
+      return damaged("ファイルが途中で切れています");
+  }
+  return {};
+}
+
+}  // namespace
+
 Result<Image> loadBmp(const std::string& path) {
+  if (Result<void> sound = checkBmpHeader(path); !sound) return std::unexpected(sound.error());
   int w = 0, h = 0, pf = TJPF_RGB;
   unsigned char* pixels = tjLoadImage(path.c_str(), &w, 1, &h, &pf, 0);
   if (!pixels)

@@ -1,6 +1,7 @@
 #pragma once
 // JPEG and BMP load and save (libjpeg-turbo). Every save replaces its file atomically.
 
+#include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
@@ -11,6 +12,14 @@
 namespace fotela {
 
 inline constexpr int kJpegQuality = 70;
+
+// Limits that keep a damaged or hostile file from taking the machine's memory: a picture
+// may hold at most this many stored pixels (about 16k x 16k) ...
+inline constexpr long long kMaxImagePixels = 1LL << 28;
+// ... and a progressive JPEG, decoded whole in coefficient memory, at most this many bytes
+// of coefficients (a 4:2:0 photo of about 89 megapixels). Both are checked on the header,
+// before any decoding.
+inline constexpr std::size_t kMaxJpegCoefficientBytes = std::size_t{1} << 28;
 
 // Bytes held in a string (as files are read) as the decoders take them.
 inline std::span<const unsigned char> byteSpan(std::string_view bytes) {
@@ -34,6 +43,8 @@ struct JpegInfo {
   bool progressive = false;  // progressive files are decoded whole in coefficient memory
   int subsampling = -1;      // TurboJPEG's TJSAMP_* value, -1 when unknown
 };
+// Fails, naming the file, when the header is unreadable or the picture is over the limits
+// above.
 Result<JpegInfo> probeJpeg(std::span<const unsigned char> bytes, const std::string& nameForErrors);
 
 // The memory a decode of the file holds besides its bytes and the decoded picture: the
@@ -49,12 +60,16 @@ struct ScaledSize {
 };
 ScaledSize jpegScaledSize(int width, int height, int coverWidth, int coverHeight);
 
+// A picture over the limits, damaged entropy data or a file cut short is an error naming the
+// file; only stray bytes just before the end marker, after a complete picture, are let pass.
 Result<Image> loadJpeg(const std::string& path, const JpegLoadOptions& options = {});
 Result<Image> decodeJpeg(std::span<const unsigned char> bytes, const std::string& nameForErrors,
                          const JpegLoadOptions& options = {});
 Result<std::string> encodeJpeg(const Image& image, int quality = kJpegQuality);
 Result<void> saveJpeg(const Image& image, const std::string& path, int quality = kJpegQuality);
 
+// The header is checked before loading: a size over kMaxImagePixels or more rows than the
+// file holds is refused without allocating the picture.
 Result<Image> loadBmp(const std::string& path);
 Result<void> saveBmp(const Image& image, const std::string& path);
 

@@ -2,11 +2,14 @@
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <chrono>
-#include <fstream>
-#include <sstream>
+#include <cstdint>
+#include <memory>
 #include <thread>
+#include <vector>
 
+#include "common/files.h"
 #include "common/text.h"
 
 namespace fotela {
@@ -27,10 +30,18 @@ bool isInside(const fs::path& root, const fs::path& candidate) {
   return true;
 }
 
+// True when some part of `path` below `root` is a hidden name.
+bool hiddenBelow(const fs::path& root, const fs::path& path) {
+  for (const fs::path& part : path.lexically_relative(root))
+    if (part.native().starts_with('.') && part != ".") return true;
+  return false;
+}
+
 std::optional<fs::path> regularFileInside(const fs::path& root, const fs::path& path) {
   std::error_code ec;
   fs::path real = fs::canonical(path, ec);
-  if (ec || !isInside(root, real)) return std::nullopt;
+  // A link may point inside the folder, but not to a hidden file there.
+  if (ec || !isInside(root, real) || hiddenBelow(root, real)) return std::nullopt;
   if (!fs::is_regular_file(real, ec)) return std::nullopt;
   return real;
 }
@@ -50,7 +61,8 @@ std::optional<fs::path> requestTarget(const fs::path& root, std::string_view req
     std::string_view part = rest.substr(0, cut);
     rest = cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 1);
     if (part.empty() || part == ".") continue;
-    if (part == ".." || part.find('\\') != std::string_view::npos) return std::nullopt;
+    // Hidden names (".git", the writers' temporary files) are never served; ".." is one.
+    if (part.front() == '.' || part.find('\\') != std::string_view::npos) return std::nullopt;
     target /= std::string(part);
   }
   return target;
@@ -116,6 +128,109 @@ struct PreviewServer::Impl {
   int port = 0;
 };
 
+bool isLoopbackHost(std::string_view host, int port) {
+  const std::string value = asciiLower(host);
+  const std::string suffix = ":" + std::to_string(port);
+  for (const char* name : {"127.0.0.1", "localhost", "[::1]"}) {
+    if (value == name + suffix) return true;
+    if (port == 80 && value == name) return true;  // browsers leave the default port out
+  }
+  return false;
+}
+
+namespace {
+
+void plainResponse(httplib::Response& response, int status, const char* text) {
+  response.status = status;
+  response.set_content(text, "text/plain");
+}
+
+// Byte ranges as the request gave them, made fit for a file of `size` bytes: an end past
+// the file is cut at its last byte ("bytes=0-" and "bytes=100-999999" are the same range).
+// False when a range starts past the end or the file is empty (416).
+bool fitRanges(httplib::Ranges& ranges, std::uint64_t size) {
+  const auto last = static_cast<ssize_t>(size) - 1;
+  for (auto& [first, end] : ranges) {
+    if (first == -1) {  // the last `end` bytes
+      if (end <= 0 || size == 0) return false;
+      first = std::max<ssize_t>(0, last + 1 - end);
+      end = last;
+    } else {
+      if (first > last) return false;
+      if (end == -1 || end > last) end = last;
+    }
+  }
+  return true;
+}
+
+// The file is read in blocks as the connection takes them, so a large video costs the
+// server a block per download, not the file.
+constexpr std::size_t kStreamBlock = 64 * 1024;
+
+}  // namespace
+
+void PreviewServer::serve(const Impl& impl, const httplib::Request& request,
+                          httplib::Response& response) {
+  // cpp-httplib applies the request's ranges to the response after this handler. The
+  // request object is the server's own and not const; ranges are made to fit the file
+  // here, and dropped for every answer but a file.
+  httplib::Ranges& ranges = const_cast<httplib::Request&>(request).ranges;
+  const httplib::Ranges asked = ranges;
+  ranges.clear();
+
+  // A page of another site whose name was pointed at 127.0.0.1 (DNS rebinding) sends its
+  // own name as Host; only our own address is answered.
+  if (!isLoopbackHost(request.get_header_value("Host"), impl.port)) {
+    plainResponse(response, 403, "403 Forbidden\n");
+    return;
+  }
+  auto file = resolveRequestPath(impl.root, request.path, impl.directoryPage);
+  // A folder's page links relative to the folder: "/trip" must become "/trip/".
+  std::error_code ec;
+  if (file && !request.path.ends_with('/')) {
+    auto target = requestTarget(impl.root, request.path);
+    if (target && fs::is_directory(*target, ec)) {
+      response.set_redirect(percentEncodePath(request.path + "/"), 301);
+      return;
+    }
+  }
+  if (!file) {
+    plainResponse(response, 404, "404 Not Found\n");
+    return;
+  }
+  auto handle = std::make_shared<ReadOnlyFile>();
+  if (!handle->open(file->string())) {
+    plainResponse(response, 500, "500 Cannot read the file\n");
+    return;
+  }
+  const std::uint64_t size = handle->size();
+  ranges = asked;
+  if (!fitRanges(ranges, size)) {
+    ranges.clear();
+    response.set_header("Content-Range", "bytes */" + std::to_string(size));
+    plainResponse(response, 416, "416 Range Not Satisfiable\n");
+    return;
+  }
+  // Albums are rebuilt while they are previewed; always show the current files.
+  response.set_header("Cache-Control", "no-cache");
+  response.set_header("Accept-Ranges", "bytes");
+  const std::string type = contentTypeFor(file->filename().string());
+  if (size == 0) {
+    response.status = 200;
+    response.set_header("Content-Type", type);
+    return;
+  }
+  response.set_content_provider(
+      static_cast<std::size_t>(size), type,
+      [handle](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+        std::vector<char> block(std::min(length, kStreamBlock));
+        const std::size_t got = handle->readAt(block.data(), block.size(), offset);
+        // A file cut while it is sent ends the connection rather than send wrong bytes.
+        if (got == 0) return false;
+        return sink.write(block.data(), got);
+      });
+}
+
 PreviewServer::PreviewServer() : impl_(std::make_unique<Impl>()) {}
 
 PreviewServer::~PreviewServer() {
@@ -132,32 +247,7 @@ Result<int> PreviewServer::start(const std::string& folder, int port, std::strin
 
   Impl* impl = impl_.get();
   impl->server.Get(".*", [impl](const httplib::Request& request, httplib::Response& response) {
-    auto file = resolveRequestPath(impl->root, request.path, impl->directoryPage);
-    // A folder's page links relative to the folder: "/trip" must become "/trip/".
-    std::error_code ec;
-    if (file && !request.path.ends_with('/')) {
-      auto target = requestTarget(impl->root, request.path);
-      if (target && fs::is_directory(*target, ec)) {
-        response.set_redirect(percentEncodePath(request.path + "/"), 301);
-        return;
-      }
-    }
-    if (!file) {
-      response.status = 404;
-      response.set_content("404 Not Found\n", "text/plain");
-      return;
-    }
-    std::ifstream in(*file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (!in) {
-      response.status = 500;
-      response.set_content("500 Cannot read the file\n", "text/plain");
-      return;
-    }
-    // Albums are rebuilt while they are previewed; always show the current files.
-    response.set_header("Cache-Control", "no-cache");
-    response.set_content(bytes.str(), contentTypeFor(file->filename().string()));
+    serve(*impl, request, response);
   });
 
   int bound = -1;

@@ -3,8 +3,12 @@
 // file:// page its own origin, so the album's frames cannot read the top window's name
 // when opened from disk; over HTTP they share one origin and the album works.
 //
-// The server listens on 127.0.0.1 only, answers GET and HEAD, and never serves a path
-// outside its folder (".." is refused and symbolic links must stay inside).
+// The server listens on 127.0.0.1 only, answers GET and HEAD (with byte ranges, which
+// browsers need to play and seek video), streams files in blocks, never serves a path
+// outside its folder (".." is refused and symbolic links must stay inside) nor a hidden
+// one (any part starting with "."), and answers only requests whose Host is its own
+// loopback address (127.0.0.1, localhost or [::1] with its port), so a page of another
+// site cannot reach it through a name that resolves to 127.0.0.1.
 
 #include <filesystem>
 #include <memory>
@@ -13,6 +17,11 @@
 #include <string_view>
 
 #include "common/error.h"
+
+namespace httplib {
+struct Request;
+struct Response;
+}  // namespace httplib
 
 namespace fotela {
 
@@ -39,6 +48,8 @@ class PreviewServer {
 
  private:
   struct Impl;
+  // Answers one request (on a server thread).
+  static void serve(const Impl& impl, const httplib::Request& request, httplib::Response& response);
   std::unique_ptr<Impl> impl_;
 };
 
@@ -48,6 +59,10 @@ class PreviewServer {
 std::optional<std::filesystem::path> resolveRequestPath(const std::filesystem::path& root,
                                                         std::string_view requestPath,
                                                         std::string_view directoryPage);
+
+// True when a request's Host header names this server: 127.0.0.1, localhost or [::1]
+// with `port` (without it for port 80), letter case ignored.
+bool isLoopbackHost(std::string_view host, int port);
 
 // The Content-Type for a file name (HTML without a charset: the pages carry their own).
 std::string contentTypeFor(std::string_view fileName);

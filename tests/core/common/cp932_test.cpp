@@ -49,6 +49,11 @@ TEST(Cp932Test, DataFilesFallBackToUtf8WithAByteOrderMark) {
   EXPECT_EQ(bytes, std::string(kUtf8Bom) + foreign);
   EXPECT_EQ(decodeDataFile(bytes), foreign);
   EXPECT_EQ(decodeDataFile("\x8E\xCA\x90\x5E"), "写真");
+  // After the mark, bytes that are no UTF-8 (a cut sequence, a stray continuation byte, an
+  // overlong form, a surrogate) each read as U+FFFD; a real U+FFFD stays.
+  const std::string damaged = std::string(kUtf8Bom) + "a\xE2(" + "\x98" + "b" + "\xC0\xAF" +
+                              "\xED\xA0\x80" + "\xEF\xBF\xBD";
+  EXPECT_EQ(decodeDataFile(damaged), "a\uFFFD(\uFFFDb\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");
 }
 
 }  // namespace

@@ -103,7 +103,13 @@ TEST(CodecTest, ProgressiveAndGreyFiles) {
 TEST(CodecTest, DamagedFilesGiveErrorsNamingTheFile) {
   const std::string good = test::encodeJpegBytes(test::halves(64, 64, kRed, kBlue));
   std::string corrupt = good;
-  for (std::size_t i = corrupt.size() / 2; i < corrupt.size() / 2 + 40; ++i) corrupt[i] = '\xFF';
+  // Scrambled entropy data without markers: libjpeg only warns and goes on.
+  const std::size_t scan = good.find("\xFF\xDA");
+  ASSERT_NE(scan, std::string::npos);
+  const std::size_t middle = (scan + good.size()) / 2;
+  for (std::size_t i = middle; i < middle + 20; ++i)
+    if (corrupt[i] != '\xFF' && corrupt[i - 1] != '\xFF' && corrupt[i] != '\xA5')
+      corrupt[i] ^= '\x5A';
   const std::pair<const char*, std::string> cases[] = {
       {"empty", ""},
       {"not a JPEG", "hello, world"},
@@ -117,8 +123,18 @@ TEST(CodecTest, DamagedFilesGiveErrorsNamingTheFile) {
     EXPECT_NE(r.error().message.find("/photos/写真.jpg"), std::string::npos)
         << what << ": " << r.error().message;
   }
-  // Damaged entropy data must not crash; it may decode with a warning or fail.
-  (void)decodeJpeg(byteSpan(corrupt), "c.jpg");
+  // Damaged entropy data decodes with a warning only: that is a damaged photo too.
+  Result<Image> damaged = decodeJpeg(byteSpan(corrupt), "/photos/c.jpg");
+  ASSERT_FALSE(damaged);
+  EXPECT_NE(damaged.error().message.find("/photos/c.jpg"), std::string::npos);
+  EXPECT_NE(damaged.error().message.find("Corrupt JPEG data"), std::string::npos)
+      << damaged.error().message;
+  // Stray bytes between a whole picture and its end marker are harmless and let pass.
+  std::string trailing = good;
+  trailing.insert(trailing.size() - 2, "\x12\x34\x56");
+  Result<Image> sound = decodeJpeg(byteSpan(trailing), "t.jpg");
+  ASSERT_TRUE(sound) << sound.error().message;
+  EXPECT_TRUE(near(sound->pixel(60, 60), kBlue));
   // A damaged file leaves the thread's decoder fit for the next, sound one.
   for (const auto& [what, bytes] : cases) {
     (void)decodeJpeg(byteSpan(bytes), "bad.jpg");
@@ -129,6 +145,70 @@ TEST(CodecTest, DamagedFilesGiveErrorsNamingTheFile) {
   Result<Image> missing = loadJpeg(dir.file("none.jpg"));
   ASSERT_FALSE(missing);
   EXPECT_NE(missing.error().message.find("none.jpg"), std::string::npos);
+}
+
+// Headers that claim a huge picture are refused before any pixel or coefficient memory is
+// taken, whatever the file's few bytes hold.
+TEST(CodecTest, OversizedHeadersAreRefusedBeforeDecoding) {
+  TempDir dir;
+  // A frame header's height and width, patched in place (they follow the marker by 5 and 7).
+  auto withSize = [](std::string jpeg, int width, int height) {
+    for (const char* sof : {"\xFF\xC0", "\xFF\xC2"}) {
+      const std::size_t at = jpeg.find(sof);
+      if (at == std::string::npos) continue;
+      jpeg[at + 5] = static_cast<char>(height >> 8);
+      jpeg[at + 6] = static_cast<char>(height & 0xFF);
+      jpeg[at + 7] = static_cast<char>(width >> 8);
+      jpeg[at + 8] = static_cast<char>(width & 0xFF);
+    }
+    return jpeg;
+  };
+  const Image small = test::halves(16, 16, kRed, kBlue);
+  const std::string baseline = test::encodeJpegBytes(small);
+  const std::string progressive = test::encodeJpegBytes(small, TJFLAG_PROGRESSIVE);
+  const std::string bomb =
+      test::readFile(std::string(FOTELA_TEST_DATA) + "/hostile/bomb-progressive-65500x65500.jpg");
+  struct Case {
+    const char* what;
+    std::string bytes;
+    bool refused;
+  };
+  const Case cases[] = {
+      {"progressive 65500 x 65500", bomb, true},
+      {"baseline over the pixel limit", withSize(baseline, 20000, 20000), true},
+      // 144 M pixels are allowed, but 4:4:4 progressive needs 864 MB of coefficients.
+      {"progressive over the coefficient limit", withSize(progressive, 12000, 12000), true},
+      {"baseline of the same size", withSize(baseline, 12000, 12000), false},
+  };
+  for (const Case& c : cases) {
+    const std::string name = dir.file("写真.jpg");
+    Result<JpegInfo> info = probeJpeg(byteSpan(c.bytes), name);
+    EXPECT_EQ(!info, c.refused) << c.what;
+    if (!c.refused) continue;
+    EXPECT_NE(info.error().message.find(name), std::string::npos) << info.error().message;
+    Result<Image> decoded =
+        decodeJpeg(byteSpan(c.bytes), name, {.coverWidth = 100, .coverHeight = 100});
+    ASSERT_FALSE(decoded) << c.what;
+    EXPECT_NE(decoded.error().message.find("大きすぎます"), std::string::npos)
+        << decoded.error().message;
+  }
+
+  // BMP: a height of 0x1F000002 in a 78-byte file, and a sound header whose rows are cut.
+  std::string cut =
+      test::readFile(std::string(FOTELA_TEST_DATA) + "/hostile/bomb-height-1f000002.bmp");
+  cut[22] = 100, cut[23] = cut[24] = cut[25] = 0;
+  test::writeFile(dir.file("cut.bmp"), cut);
+  const std::pair<std::string, const char*> bmps[] = {
+      {std::string(FOTELA_TEST_DATA) + "/hostile/bomb-height-1f000002.bmp", "大きすぎます"},
+      {dir.file("cut.bmp"), "切れています"},
+  };
+  for (const auto& [path, reason] : bmps) {
+    for (Result<Image> r : {loadBmp(path), loadImageFile(path)}) {
+      ASSERT_FALSE(r) << path;
+      EXPECT_NE(r.error().message.find(path), std::string::npos) << r.error().message;
+      EXPECT_NE(r.error().message.find(reason), std::string::npos) << r.error().message;
+    }
+  }
 }
 
 TEST(CodecTest, JpegSaveAndLoad) {

@@ -48,7 +48,7 @@ TEST(JpegSegments, VisitsSegmentsUpToTheFirstScan) {
       "\xFF\xFE\x00\x02"
       "\xFF\xDA\x00\x02"
       "\xFF\xE2\x00\x02",
-      36);
+      31);
   const std::vector<Seen> expected = {
       {0xE0, 2, 6, "ab"},
       {0xE1, 10, 5, "c"},

@@ -34,8 +34,16 @@ std::string httpExchange(int port, const std::string& request) {
   return response;
 }
 
-std::string get(int port, const std::string& target) {
-  return httpExchange(port, "GET " + target + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
+std::string get(int port, const std::string& target, const std::string& headers = "") {
+  return httpExchange(port, "GET " + target + " HTTP/1.0\r\nHost: 127.0.0.1:" +
+                                std::to_string(port) + "\r\n" + headers + "\r\n");
+}
+
+std::string header(const std::string& response, const std::string& name) {
+  const auto at = response.find("\r\n" + name + ": ");
+  if (at == std::string::npos) return "";
+  const auto start = at + name.size() + 4;
+  return response.substr(start, response.find("\r\n", start) - start);
 }
 
 std::string body(const std::string& response) {
@@ -99,10 +107,103 @@ TEST_F(PreviewServerTest, NeverLeavesTheFolder) {
   }
 }
 
+TEST_F(PreviewServerTest, HiddenFilesAreNeverServed) {
+  std::filesystem::create_directories(root + "/.git");
+  test::writeFile(root + "/.git/config", "secret");
+  test::writeFile(root + "/.hidden", "secret");
+  test::writeFile(root + "/big/.a.jpg.tmp123", "secret");
+  std::filesystem::create_symlink(root + "/.hidden", root + "/visible.txt");
+  for (const char* target : {"/.hidden", "/.git/config", "/big/.a.jpg.tmp123", "/%2Ehidden",
+                             "/big/../.hidden", "/./.hidden", "/visible.txt"}) {
+    const std::string response = get(port, target);
+    EXPECT_TRUE(response.starts_with("HTTP/1.1 404")) << target << "\n" << response;
+    EXPECT_EQ(response.find("secret"), std::string::npos) << target;
+  }
+}
+
+TEST_F(PreviewServerTest, AnswersOnlyItsOwnHost) {
+  const std::string p = std::to_string(port);
+  struct Case {
+    std::string host;
+    bool answered;
+  };
+  const Case cases[] = {
+      {"127.0.0.1:" + p, true},
+      {"localhost:" + p, true},
+      {"LocalHost:" + p, true},
+      {"[::1]:" + p, true},
+      {"evil.example", false},
+      {"evil.example:" + p, false},
+      {"127.0.0.1", false},
+      {"127.0.0.1:" + std::to_string(port + 1), false},
+      {"127.0.0.1:" + p + ".evil", false},
+      {"", false},
+  };
+  for (const Case& c : cases) {
+    const std::string response = httpExchange(
+        port, "GET /album.html HTTP/1.0\r\n" +
+                  (c.host.empty() ? std::string() : "Host: " + c.host + "\r\n") + "\r\n");
+    EXPECT_EQ(response.starts_with("HTTP/1.1 200"), c.answered) << c.host << "\n" << response;
+    if (!c.answered) {
+      EXPECT_TRUE(response.starts_with("HTTP/1.1 403")) << c.host;
+      EXPECT_EQ(response.find("album"), std::string::npos) << c.host;
+    }
+  }
+  EXPECT_TRUE(isLoopbackHost("localhost", 80));
+  EXPECT_FALSE(isLoopbackHost("localhost", 8080));
+}
+
+TEST_F(PreviewServerTest, StreamsFilesAndAnswersByteRanges) {
+  // Larger than one block of the stream, with bytes that tell their offset.
+  std::string video(300 * 1024 + 7, '\0');
+  for (std::size_t i = 0; i < video.size(); ++i) video[i] = static_cast<char>(i * 7 + i / 251);
+  test::writeFile(root + "/clip.mov", video);
+  const std::string whole = get(port, "/clip.mov");
+  EXPECT_TRUE(whole.starts_with("HTTP/1.1 200")) << whole.substr(0, 200);
+  EXPECT_EQ(header(whole, "Accept-Ranges"), "bytes");
+  EXPECT_EQ(header(whole, "Content-Type"), "video/quicktime");
+  EXPECT_TRUE(body(whole) == video) << "whole file differs";
+
+  const std::string n = std::to_string(video.size());
+  struct Case {
+    const char* range;
+    int status;
+    std::size_t first, length;  // of the expected body
+    std::string contentRange;
+  };
+  const Case cases[] = {
+      {"bytes=100-199", 206, 100, 100, "bytes 100-199/" + n},
+      {"bytes=200000-", 206, 200000, video.size() - 200000,
+       "bytes 200000-" + std::to_string(video.size() - 1) + "/" + n},
+      {"bytes=-10", 206, video.size() - 10, 10,
+       "bytes " + std::to_string(video.size() - 10) + "-" + std::to_string(video.size() - 1) + "/" +
+           n},
+      // An end past the file stops at its last byte.
+      {"bytes=307000-999999999", 206, 307000, video.size() - 307000,
+       "bytes 307000-" + std::to_string(video.size() - 1) + "/" + n},
+      {"bytes=0-", 206, 0, video.size(), "bytes 0-" + std::to_string(video.size() - 1) + "/" + n},
+      {"bytes=999999-", 416, 0, 0, "bytes */" + n},
+  };
+  for (const Case& c : cases) {
+    const std::string response = get(port, "/clip.mov", std::string("Range: ") + c.range + "\r\n");
+    EXPECT_TRUE(response.starts_with("HTTP/1.1 " + std::to_string(c.status)))
+        << c.range << "\n"
+        << response.substr(0, 300);
+    EXPECT_EQ(header(response, "Content-Range"), c.contentRange) << c.range;
+    if (c.status == 206) {
+      EXPECT_EQ(header(response, "Content-Length"), std::to_string(c.length)) << c.range;
+      EXPECT_TRUE(body(response) == video.substr(c.first, c.length)) << c.range;
+    }
+  }
+  // A range of a missing file is still a 404.
+  EXPECT_TRUE(get(port, "/none.mov", "Range: bytes=5-9\r\n").starts_with("HTTP/1.1 404"));
+}
+
 TEST_F(PreviewServerTest, IsReadOnly) {
   for (const char* method : {"PUT", "POST", "DELETE"}) {
-    std::string response = httpExchange(
-        port, std::string(method) + " /album.html HTTP/1.0\r\nContent-Length: 1\r\n\r\nx");
+    std::string response =
+        httpExchange(port, std::string(method) + " /album.html HTTP/1.0\r\nHost: 127.0.0.1:" +
+                               std::to_string(port) + "\r\nContent-Length: 1\r\n\r\nx");
     EXPECT_FALSE(response.starts_with("HTTP/1.1 2")) << method << "\n" << response;
   }
   EXPECT_EQ(test::readFile(root + "/album.html"), "<HTML>album</HTML>\r\n");
