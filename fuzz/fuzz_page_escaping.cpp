@@ -3,7 +3,7 @@
 // browser reads them back from Shift_JIS, where a double-byte character is one unit and
 // every single byte below 0x80 is ASCII.
 //
-// Calls htmlText, urlAttribute, scriptSingleQuoted, scriptDoubleQuoted and PageFile.
+// Calls htmlText, urlAttribute, scriptSingleQuoted, scriptDoubleQuoted and PageSet.
 #include <fstream>
 #include <sstream>
 
@@ -76,12 +76,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view text = fuzz::asText(data, size);
   const std::string path = fuzz::scratchFolder() + "/page.html";
   {
-    PageFile page;
-    if (!page.open(path)) fuzz::failure("cannot open the page", text);
-    page.line("<A HREF=\"" + urlAttribute(text) + "\" TITLE=\"" + htmlText(text) + "\">");
-    page.line("<SCRIPT>a='" + scriptSingleQuoted(text) + "';b=\"" + scriptDoubleQuoted(text) +
-              "\";</SCRIPT>");
-    if (!page.close()) fuzz::failure("cannot write the page", text);
+    PageSet pages(fuzz::scratchFolder());
+    Result<PageFile*> page = pages.open("page.html");
+    if (!page) fuzz::failure("cannot open the page", text);
+    (*page)->line("<A HREF=\"" + urlAttribute(text) + "\" TITLE=\"" + htmlText(text) + "\">");
+    (*page)->line("<SCRIPT>a='" + scriptSingleQuoted(text) + "';b=\"" + scriptDoubleQuoted(text) +
+                  "\";</SCRIPT>");
+    if (!pages.commit()) fuzz::failure("cannot write the page", text);
   }
   std::ifstream in(path, std::ios::binary);
   std::stringstream bytes;
