@@ -246,9 +246,11 @@ Result<int> PreviewServer::start(const std::string& folder, int port, std::strin
   impl_->directoryPage = std::move(directoryPage);
 
   Impl* impl = impl_.get();
-  impl->server.Get(".*", [impl](const httplib::Request& request, httplib::Response& response) {
-    serve(*impl, request, response);
-  });
+  // Every path: "." would stop at a line break, which a file name may hold.
+  impl->server.Get("[\\s\\S]*",
+                   [impl](const httplib::Request& request, httplib::Response& response) {
+                     serve(*impl, request, response);
+                   });
 
   int bound = -1;
   if (port == 0) {
