@@ -4,6 +4,7 @@
 #include <QInputDialog>
 
 #include "about/frm_about.h"
+#include "common/busy_cursor.h"
 #include "common/document.h"
 #include "common/user_dialogs.h"
 #include "photos/folder_tools.h"
@@ -18,15 +19,6 @@ UrlOpener& documentOpener() {
   static UrlOpener open = openWithDesktop;
   return open;
 }
-
-// Shows the busy pointer for as long as it lives.
-class BusyCursor {
- public:
-  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-  BusyCursor(const BusyCursor&) = delete;
-  BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 }  // namespace
 
