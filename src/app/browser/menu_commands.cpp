@@ -1,6 +1,5 @@
 #include "browser/menu_commands.h"
 
-#include <QApplication>
 #include <QInputDialog>
 
 #include "about/frm_about.h"
