@@ -3,6 +3,7 @@
 
 #include <QInputDialog>
 #include <QLabel>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QtTest/QtTest>
@@ -93,6 +94,26 @@ class MenuCommandsTest : public QObject {
     QVERIFY(dialogs.shown.empty());
     state->settings.CameraFolder.clear();
     QVERIFY(!app::cameraCommandsEnabled(*state));
+  }
+
+  // "中止" during a copy: no failure message, every photo either whole or not copied, no
+  // temporary file left.
+  void cameraCopyStopped() {
+    state->settings.CameraFolder = dir->file("card") + "/";
+    const std::string photo(100'000, 'p');
+    for (int i = 0; i < 60; ++i) writeFile(dir->file("card/P" + std::to_string(i) + ".JPG"), photo);
+    whenModal<QProgressDialog>([](QProgressDialog* box) {
+      QCOMPARE(box->windowTitle(), QStringLiteral("写真のコピー"));
+      for (QPushButton* button : box->findChildren<QPushButton*>())
+        if (button->text() == QStringLiteral("中止")) button->click();
+    });
+    QVERIFY(app::copyFromCamera(nullptr, *state, dialogs));
+    QVERIFY(dialogs.shown.empty());
+    for (const std::string& name : fotela::listFolder(photos(), fotela::EntryKind::File))
+      QCOMPARE(readFile(photos() + "/" + name).size(), photo.size());
+    for (const auto& entry : fs::directory_iterator(photos()))
+      QVERIFY2(!fotela::isTemporaryFileName(entry.path().filename().string()),
+               entry.path().c_str());
   }
 
   void lowerCaseReportsTheSkippedFilesOnce() {

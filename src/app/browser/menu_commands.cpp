@@ -1,6 +1,9 @@
 #include "browser/menu_commands.h"
 
 #include <QInputDialog>
+#include <QProgressDialog>
+
+#include <thread>
 
 #include "about/frm_about.h"
 #include "common/busy_cursor.h"
@@ -19,6 +22,42 @@ UrlOpener& documentOpener() {
   return open;
 }
 
+using FileLoop = std::function<int(const FileLoopProgress&, std::stop_token)>;
+
+// Runs a loop over a card's files on a worker while a modal progress window names the file
+// being done; "中止" or the close box stop it between two files.
+int runFileLoop(QWidget* parent, const QString& caption, const FileLoop& loop) {
+  QProgressDialog box(parent);
+  box.setWindowTitle(caption);
+  box.setCancelButtonText(QStringLiteral("中止"));
+  box.setAutoClose(false);
+  box.setAutoReset(false);
+  box.setMinimumDuration(0);
+  box.setWindowModality(Qt::ApplicationModal);
+  int result = kFilesFailed;
+  std::jthread worker([&box, &loop, &result](std::stop_token stop) {
+    result = loop(
+        [&box](std::size_t done, std::size_t total, const std::string& name) {
+          QMetaObject::invokeMethod(
+              &box,
+              [&box, done, total, name = QString::fromStdString(name)] {
+                box.setMaximum(static_cast<int>(total));
+                box.setValue(static_cast<int>(done));
+                box.setLabelText(name);
+              },
+              Qt::QueuedConnection);
+        },
+        stop);
+    QMetaObject::invokeMethod(
+        &box, [&box] { box.done(0); }, Qt::QueuedConnection);
+  });
+  QObject::connect(&box, &QProgressDialog::canceled, &box, [&worker] { worker.request_stop(); });
+  BusyCursor busy;
+  box.exec();
+  worker.join();
+  return result;
+}
+
 }  // namespace
 
 void setDocumentOpener(UrlOpener open) {
@@ -29,24 +68,28 @@ bool cameraCommandsEnabled(const ProgramState& state) {
   return !state.settings.CameraFolder.empty();
 }
 
-bool copyFromCamera(QWidget*, ProgramState& state, UserDialogs& dialogs) {
-  int failed = 0;
-  {
-    BusyCursor busy;
-    failed = copyCameraFiles(state.settings);
-  }
-  if (failed != 0) dialogs.message("コピーに失敗しました", "写真のコピー", DialogIcon::Critical);
+bool copyFromCamera(QWidget* parent, ProgramState& state, UserDialogs& dialogs) {
+  const AlbumSettings settings = state.settings;
+  const int result =
+      runFileLoop(parent, QStringLiteral("写真のコピー"),
+                  [&settings](const FileLoopProgress& progress, std::stop_token stop) {
+                    return copyCameraFiles(settings, progress, stop);
+                  });
+  if (result == kFilesFailed)
+    dialogs.message("コピーに失敗しました", "写真のコピー", DialogIcon::Critical);
   // Files copied before a failure appear too.
   return true;
 }
 
-bool deleteFromCamera(QWidget*, ProgramState& state, UserDialogs& dialogs) {
-  int failed = 0;
-  {
-    BusyCursor busy;
-    failed = deleteCameraFiles(state.settings);
-  }
-  if (failed != 0) dialogs.message("削除に失敗しました", "写真の削除", DialogIcon::Critical);
+bool deleteFromCamera(QWidget* parent, ProgramState& state, UserDialogs& dialogs) {
+  const AlbumSettings settings = state.settings;
+  const int result =
+      runFileLoop(parent, QStringLiteral("写真の削除"),
+                  [&settings](const FileLoopProgress& progress, std::stop_token stop) {
+                    return deleteCameraFiles(settings, progress, stop);
+                  });
+  if (result == kFilesFailed)
+    dialogs.message("削除に失敗しました", "写真の削除", DialogIcon::Critical);
   return false;
 }
 

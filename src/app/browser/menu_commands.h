@@ -17,10 +17,12 @@ namespace fotela::app {
 // The camera commands are enabled while a camera folder is set.
 bool cameraCommandsEnabled(const ProgramState& state);
 
-// カメラより写真をコピー: copies the camera folder's files into the photo folder. Refuses
-// when the camera folder is the photo folder or one of its copy sub-folders. Always true.
+// カメラより写真をコピー: copies the camera folder's files into the photo folder on a
+// worker, under a progress window whose "中止" stops it between two files. Refuses when
+// the camera folder is the photo folder or one of its copy sub-folders. Always true.
 bool copyFromCamera(QWidget* parent, ProgramState& state, UserDialogs& dialogs);
-// カメラの写真を削除: deletes the camera folder's files, with the same refusal. False.
+// カメラの写真を削除: deletes the camera folder's files the same way, with the same refusal.
+// False.
 bool deleteFromCamera(QWidget* parent, ProgramState& state, UserDialogs& dialogs);
 // フォルダーを作成: asks for a name and makes that sub-folder of the photo folder. True
 // when the folder was made.

@@ -202,32 +202,70 @@ std::optional<std::string> findFileIgnoringCase(const std::string& folder, std::
   return FileNameIndex(files).find(name);
 }
 
-int CopyAllFiles(const std::string& source, const std::string& target) {
-  std::error_code ec;
-  if (!fs::is_directory(source, ec) || !fs::is_directory(target, ec)) return 1;
-  for (const std::string& name : listFolder(source, EntryKind::File)) {
-    const fs::path from = fs::path(source) / name;
-    const fs::path to = fs::path(target) / name;
-    fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
-    if (ec) return 1;
-    // The copy keeps the photo's time: the photo list shows it as 更新日時.
-    const auto modified = fs::last_write_time(from, ec);
-    if (!ec) fs::last_write_time(to, modified, ec);
-    if (ec) return 1;
+namespace {
+
+// Copies `from` to a temporary file beside `to`, gives it the source's modification time
+// and renames it over `to`.
+bool copyFileReplacing(const fs::path& from, const fs::path& to) {
+  const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  struct stat source {};
+  auto temporary = createTemporaryFile(to.parent_path().string(), to.string());
+  if (::fstat(in, &source) != 0 || !temporary) {
+    ::close(in);
+    return false;
   }
-  return 0;
+  // The source's permissions where the target's file system keeps them (a card's FAT
+  // gives every file the same ones, so a refusal is no failure).
+  (void)::fchmod(temporary->fd, source.st_mode & 0777);
+  bool ok = true;
+  char buffer[1 << 16];
+  for (ssize_t n; ok && (n = ::read(in, buffer, sizeof buffer)) != 0;) {
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0 && writeAll(temporary->fd, std::string_view(buffer, static_cast<std::size_t>(n)));
+  }
+  // The photo list shows the photo's own time as 更新日時.
+  const struct timespec times[2] = {source.st_atim, source.st_mtim};
+  ok = ok && ::futimens(temporary->fd, times) == 0 && ::fsync(temporary->fd) == 0 &&
+       ::rename(temporary->path.c_str(), to.c_str()) == 0;
+  if (!ok) ::unlink(temporary->path.c_str());
+  closeTemporaryFile(*temporary);
+  ::close(in);
+  return ok;
 }
 
-int DeleteAllFiles(const std::string& folder) {
-  std::error_code ec;
-  if (!fs::is_directory(folder, ec)) return 1;
-  for (const std::string& name : listFolder(folder, EntryKind::File)) {
-    const fs::path file = fs::path(folder) / name;
-    // A file the user may not write counts as one that cannot be deleted.
-    if (::access(file.c_str(), W_OK) != 0) return 1;
-    if (!fs::remove(file, ec) || ec) return 1;
+// Runs `each` over the ordinary files of `folder` in directory order.
+template <class Each>
+int forEachFile(const std::string& folder, const FileLoopProgress& progress, std::stop_token stop,
+                Each each) {
+  if (!isFolder(folder)) return kFilesFailed;
+  const std::vector<std::string> names = listFolder(folder, EntryKind::File);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (stop.stop_requested()) return kFilesStopped;
+    if (progress) progress(i, names.size(), names[i]);
+    if (!each(fs::path(folder) / names[i], names[i])) return kFilesFailed;
   }
-  return 0;
+  if (progress) progress(names.size(), names.size(), {});
+  return kFilesDone;
+}
+
+}  // namespace
+
+int CopyAllFiles(const std::string& source, const std::string& target,
+                 const FileLoopProgress& progress, std::stop_token stop) {
+  if (!isFolder(target)) return kFilesFailed;
+  return forEachFile(source, progress, stop, [&](const fs::path& from, const std::string& name) {
+    return copyFileReplacing(from, fs::path(target) / name);
+  });
+}
+
+int DeleteAllFiles(const std::string& folder, const FileLoopProgress& progress,
+                   std::stop_token stop) {
+  return forEachFile(folder, progress, stop, [](const fs::path& file, const std::string&) {
+    // A file the user may not write counts as one that cannot be deleted.
+    std::error_code ec;
+    return ::access(file.c_str(), W_OK) == 0 && fs::remove(file, ec) && !ec;
+  });
 }
 
 ReadOnlyFile::~ReadOnlyFile() {

@@ -2,7 +2,9 @@
 // File helpers: whole-file reads, atomic replace, folder walks in directory order.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -65,13 +67,24 @@ class FileNameIndex {
 // folded; the exact name wins when several match. nullopt when none.
 std::optional<std::string> findFileIgnoringCase(const std::string& folder, std::string_view name);
 
+// Told before each file of a file loop: how many are done, how many there are in all, and
+// the name of the one that comes next. Called on the loop's own thread.
+using FileLoopProgress =
+    std::function<void(std::size_t done, std::size_t total, const std::string& name)>;
+// How a file loop ended.
+inline constexpr int kFilesDone = 0;
+inline constexpr int kFilesFailed = 1;   // stopped at the first file that failed
+inline constexpr int kFilesStopped = 2;  // `stop` was requested; the files before stay done
+
 // Copies every ordinary file of `source` into `target`, replacing existing files and
-// keeping each file's modification time. 0 = all copied, 1 = failure (stops at the
-// first failing copy).
-int CopyAllFiles(const std::string& source, const std::string& target);
+// keeping each file's modification time. Each copy is written to a temporary file and
+// renamed over its target, so a failed copy (a full disk, a card pulled out) never leaves
+// a photo of the target cut short. Stops between two files when `stop` is requested.
+int CopyAllFiles(const std::string& source, const std::string& target,
+                 const FileLoopProgress& progress = {}, std::stop_token stop = {});
 // Deletes every ordinary file of `folder`; a file the user may not write fails.
-// 0 = all deleted, 1 = failure.
-int DeleteAllFiles(const std::string& folder);
+int DeleteAllFiles(const std::string& folder, const FileLoopProgress& progress = {},
+                   std::stop_token stop = {});
 
 // A regular file opened for reading at given offsets. Opening never blocks (a pipe that
 // happens to carry a photo's name is refused, not waited on).

@@ -29,15 +29,18 @@ bool cameraFolderIsAlbumFolder(const AlbumSettings& settings) {
          sameFolder(cameraPath, photo / settings.ImageFolder);
 }
 
-int copyCameraFiles(const AlbumSettings& settings) {
-  if (settings.CameraFolder.empty() || cameraFolderIsAlbumFolder(settings)) return 1;
+int copyCameraFiles(const AlbumSettings& settings, const FileLoopProgress& progress,
+                    std::stop_token stop) {
+  if (settings.CameraFolder.empty() || cameraFolderIsAlbumFolder(settings)) return kFilesFailed;
   return CopyAllFiles(cameraFolderPath(settings.CameraFolder, settings.PhotoFolder),
-                      settings.PhotoFolder);
+                      settings.PhotoFolder, progress, stop);
 }
 
-int deleteCameraFiles(const AlbumSettings& settings) {
-  if (settings.CameraFolder.empty() || cameraFolderIsAlbumFolder(settings)) return 1;
-  return DeleteAllFiles(cameraFolderPath(settings.CameraFolder, settings.PhotoFolder));
+int deleteCameraFiles(const AlbumSettings& settings, const FileLoopProgress& progress,
+                      std::stop_token stop) {
+  if (settings.CameraFolder.empty() || cameraFolderIsAlbumFolder(settings)) return kFilesFailed;
+  return DeleteAllFiles(cameraFolderPath(settings.CameraFolder, settings.PhotoFolder), progress,
+                        stop);
 }
 
 bool makeSubFolder(const std::string& folder, const std::string& name) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/files.h"
 #include "settings/album_settings.h"
 
 namespace fotela {
@@ -16,12 +17,14 @@ namespace fotela {
 bool cameraFolderIsAlbumFolder(const AlbumSettings& settings);
 
 // Copies every ordinary file of the camera folder into the photo folder, replacing files
-// of the same name and keeping each file's modification time. 0 = all copied, 1 = refused
-// (see cameraFolderIsAlbumFolder) or a copy failed; files copied before a failure stay.
-int copyCameraFiles(const AlbumSettings& settings);
-// Deletes every ordinary file of the camera folder. 0 = all deleted, 1 = refused or a
-// deletion failed.
-int deleteCameraFiles(const AlbumSettings& settings);
+// of the same name and keeping each file's modification time (CopyAllFiles). kFilesDone,
+// kFilesFailed (also when refused, see cameraFolderIsAlbumFolder; files copied before a
+// failure stay) or kFilesStopped.
+int copyCameraFiles(const AlbumSettings& settings, const FileLoopProgress& progress = {},
+                    std::stop_token stop = {});
+// Deletes every ordinary file of the camera folder, with the same results.
+int deleteCameraFiles(const AlbumSettings& settings, const FileLoopProgress& progress = {},
+                      std::stop_token stop = {});
 
 // Makes the sub-folder `name` of `folder`. False when it exists, the name is not a single
 // folder name, or the folder cannot be made.

@@ -121,6 +121,28 @@ TEST(FilesTest, CopyAndDeleteAllFiles) {
   EXPECT_EQ(readFile(target.file("a.jpg")), "A");
   EXPECT_EQ(readFile(target.file("b.jpg")), "B");
   EXPECT_EQ(CopyAllFiles(source.path(), target.file("missing")), 1);
+  EXPECT_EQ(std::filesystem::last_write_time(target.file("a.jpg")),
+            std::filesystem::last_write_time(source.file("a.jpg")));
+
+  // Progress before each file and at the end; a stop ends the loop between two files, with
+  // no temporary file left behind.
+  std::vector<std::string> told;
+  std::stop_source stop;
+  auto progress = [&](std::size_t done, std::size_t total, const std::string& name) {
+    told.push_back(std::to_string(done) + "/" + std::to_string(total) + name);
+    if (name == "b.jpg") stop.request_stop();
+  };
+  writeFile(source.file("b.jpg"), "B2");
+  writeFile(source.file("c.jpg"), "C");
+  EXPECT_EQ(CopyAllFiles(source.path(), target.path(), progress, stop.get_token()), 2);
+  EXPECT_EQ(told, (std::vector<std::string>{"0/3a.jpg", "1/3b.jpg"}));
+  EXPECT_EQ(readFile(target.file("b.jpg")), "B2") << "the file being copied is finished";
+  EXPECT_EQ(listFolder(target.path(), EntryKind::File),
+            (std::vector<std::string>{"a.jpg", "b.jpg"}));
+  told.clear();
+  EXPECT_EQ(DeleteAllFiles(source.path(), progress, stop.get_token()), 2);
+  EXPECT_TRUE(told.empty());
+  EXPECT_EQ(listFolder(source.path(), EntryKind::File).size(), 3u);
 
   EXPECT_EQ(DeleteAllFiles(source.path()), 0);
   EXPECT_TRUE(listFolder(source.path(), EntryKind::File).empty());
