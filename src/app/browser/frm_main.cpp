@@ -102,6 +102,10 @@ frmMain::frmMain(ProgramState& state, UserDialogs& dialogs, QWidget* parent)
 frmMain::~frmMain() {
   if (copies_) copies_->requestStop(true);
   stopScan();
+  // The controls go after this part of the window: a focus change or a model reset while
+  // they are taken down must not reach the handlers here.
+  for (QObject* child : findChildren<QObject*>())
+    QObject::disconnect(child, nullptr, this, nullptr);
 }
 
 void frmMain::buildControls() {
