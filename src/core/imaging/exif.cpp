@@ -15,12 +15,16 @@ constexpr std::string_view kExifId{"Exif\0\0", 6};
 template <class Byte>
 class Tiff {
  public:
-  // nullopt unless the bytes start with a TIFF header ("II" or "MM", then 42).
+  // nullopt unless the bytes start with a TIFF header ("II" or "MM", then 42) whose IFD0
+  // lies after it.
   static std::optional<Tiff> open(std::span<Byte> bytes) {
     if (bytes.size() < 8) return std::nullopt;
-    if (std::memcmp(bytes.data(), "II*\0", 4) == 0) return Tiff(bytes, false);
-    if (std::memcmp(bytes.data(), "MM\0*", 4) == 0) return Tiff(bytes, true);
-    return std::nullopt;
+    std::optional<Tiff> tiff;
+    if (std::memcmp(bytes.data(), "II*\0", 4) == 0) tiff = Tiff(bytes, false);
+    if (std::memcmp(bytes.data(), "MM\0*", 4) == 0) tiff = Tiff(bytes, true);
+    // IFD0 inside the header would be read from bytes that patching it rewrites.
+    if (tiff && tiff->firstIfd() < 8) return std::nullopt;
+    return tiff;
   }
 
   // True when n bytes at `offset` lie inside the structure.

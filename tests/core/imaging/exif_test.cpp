@@ -80,6 +80,8 @@ TEST(ExifForUprightPicture, UnreadableSegmentsAreDropped) {
       exif.substr(0, 14),                                       // header cut short
       exif.substr(0, 10) + "XX*\0" + exif.substr(14),           // unknown byte order
       exif.substr(0, 14) + std::string("\xF0\xFF\x00\x00", 4),  // IFD0 past the end
+      // IFD0 inside the header: zeroing its next-IFD link would move IFD0 itself
+      exif.substr(0, 14) + std::string("\x05\x00\x00\x00", 4) + exif.substr(18),
   };
   for (const std::string& c : cases) EXPECT_EQ(exifForUprightPicture(c, 10, 10), "");
 }
