@@ -173,6 +173,10 @@ void Dialog::DispSet() {
   Check1->setChecked(s.TitleFromFolder == 1);
   Text1->setText(s.TitleFromFolder == 1 ? folderTitle() : qs(s.AlbumTitle));
   Text1->setEnabled(s.TitleFromFolder != 1);
+  showBoxes(s);
+}
+
+void Dialog::showBoxes(const AlbumSettings& s) {
   Text5->setText(qs(s.AlbumHtml));
   Text2->setText(qs(s.ThumbFolder));
   Text3->setText(qs(s.ImageFolder));
@@ -194,21 +198,7 @@ void Dialog::setDefaults() {
   const AlbumSettings d = defaultAlbumSettings();
   Check1->setChecked(true);
   titleFromFolderChanged();
-  Text5->setText(qs(d.AlbumHtml));
-  Text2->setText(qs(d.ThumbFolder));
-  Text3->setText(qs(d.ImageFolder));
-  Text6->setText(QString::number(d.ListPageWidth));
-  Text4->setText(QString::number(d.FrameWidth));
-  Text9->setText(QString::number(d.SlideInterval));
-  Text7->setText(qs(d.BgColor));
-  Text8->setText(qs(d.TextColor));
-  Text10->setText(qs(d.LinkColor));
-  Text11->setText(qs(d.VLinkColor));
-  Text12->setText(qs(d.ALinkColor));
-  Text13->setText(qs(d.BgImage));
-  Text14->setText(qs(d.ReturnPage));
-  Text15->setText(qs(d.CameraFolder));
-  Combo1->setCurrentIndex(0);
+  showBoxes(d);
 }
 
 bool Dialog::storeControls(bool withVideos) {

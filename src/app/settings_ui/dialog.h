@@ -12,6 +12,7 @@ class QComboBox;
 class QLineEdit;
 
 namespace fotela {
+struct AlbumSettings;
 struct ProgramState;
 class UserDialogs;
 }  // namespace fotela
@@ -25,6 +26,8 @@ class Dialog : public QDialog {
 
   // Shows the current settings in the boxes.
   void DispSet();
+  // Every box but the title from `s`.
+  void showBoxes(const AlbumSettings& s);
   // The colour dialog preset from an RRGGBB text; the chosen colour's text, or `hex`
   // unchanged on cancel.
   QString getColor(const QString& hex);
