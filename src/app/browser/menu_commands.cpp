@@ -68,28 +68,33 @@ bool cameraCommandsEnabled(const ProgramState& state) {
   return !state.settings.CameraFolder.empty();
 }
 
-bool copyFromCamera(QWidget* parent, ProgramState& state, UserDialogs& dialogs) {
+namespace {
+
+using CameraLoop = int (*)(const AlbumSettings&, const FileLoopProgress&, std::stop_token);
+
+// One of the camera commands on a snapshot of the settings; a failure gets `failure` in a
+// message with the window's caption.
+void runCameraCommand(QWidget* parent, const ProgramState& state, UserDialogs& dialogs,
+                      const char* caption, const char* failure, CameraLoop loop) {
   const AlbumSettings settings = state.settings;
   const int result =
-      runFileLoop(parent, QStringLiteral("写真のコピー"),
-                  [&settings](const FileLoopProgress& progress, std::stop_token stop) {
-                    return copyCameraFiles(settings, progress, stop);
+      runFileLoop(parent, QString::fromUtf8(caption),
+                  [&settings, loop](const FileLoopProgress& progress, std::stop_token stop) {
+                    return loop(settings, progress, stop);
                   });
-  if (result == kFilesFailed)
-    dialogs.message("コピーに失敗しました", "写真のコピー", DialogIcon::Critical);
+  if (result == kFilesFailed) dialogs.message(failure, caption, DialogIcon::Critical);
+}
+
+}  // namespace
+
+bool copyFromCamera(QWidget* parent, ProgramState& state, UserDialogs& dialogs) {
+  runCameraCommand(parent, state, dialogs, "写真のコピー", "コピーに失敗しました", copyCameraFiles);
   // Files copied before a failure appear too.
   return true;
 }
 
 bool deleteFromCamera(QWidget* parent, ProgramState& state, UserDialogs& dialogs) {
-  const AlbumSettings settings = state.settings;
-  const int result =
-      runFileLoop(parent, QStringLiteral("写真の削除"),
-                  [&settings](const FileLoopProgress& progress, std::stop_token stop) {
-                    return deleteCameraFiles(settings, progress, stop);
-                  });
-  if (result == kFilesFailed)
-    dialogs.message("削除に失敗しました", "写真の削除", DialogIcon::Critical);
+  runCameraCommand(parent, state, dialogs, "写真の削除", "削除に失敗しました", deleteCameraFiles);
   return false;
 }
 
