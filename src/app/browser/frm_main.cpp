@@ -262,7 +262,9 @@ void frmMain::buildControls() {
   connect(folders_, &QAbstractItemModel::rowsRemoved, this, [this] { foldersChanging_ = false; });
   connect(folders_, &QAbstractItemModel::layoutChanged, this, [this] { foldersChanging_ = false; });
   connect(Dir1_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
-    if (!foldersChanging_) {
+    // The user changes the current folder in the tree, which then has the focus; the model
+    // also moves it while folders are read in the background.
+    if (!foldersChanging_ && Dir1_->hasFocus()) {
       Dir1_Change();
       return;
     }
