@@ -13,6 +13,10 @@
 
 namespace fotela {
 
+// The look of the album pages. Classic: the frameset and its pages. Modern: one responsive
+// page set that also works on phones, with copies at twice the size for dense screens.
+enum class AlbumStyle { Classic, Modern };
+
 struct ProgramState {
   AlbumSettings settings;
 
@@ -23,6 +27,8 @@ struct ProgramState {
   std::string LastAlbumPage;      // main page last written in this run
   std::int16_t ThumbRunMode = 0;  // 0 ask before remaking copies; 1 make; 2 declined
   std::string LastSettingsPath;   // last file of the settings dialog
+  // Chosen per user (not in the settings file); the copies and pages follow it.
+  AlbumStyle albumStyle = AlbumStyle::Classic;
 
   // An album has been written without error in this run (enables "表示").
   bool albumViewEnabled = false;
