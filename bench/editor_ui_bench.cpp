@@ -17,8 +17,8 @@
 #include <unistd.h>
 
 #include "common/scripted_dialogs.h"
-#include "editor/dialog1.h"
-#include "editor/frm_edit_img.h"
+#include "editor/editor_window.h"
+#include "editor/parameter_dialog.h"
 #include "imaging/codec.h"
 #include "program/program_state.h"
 
@@ -30,7 +30,7 @@ struct Stall {
 };
 
 // Runs `start` and measures the event loop until the window reports the command done.
-Stall measure(fotela::app::frmEditImg& window, const std::function<void()>& start) {
+Stall measure(fotela::app::EditorWindow& window, const std::function<void()>& start) {
   QElapsedTimer clock;
   QTimer ticker;
   ticker.setInterval(1);
@@ -43,7 +43,7 @@ Stall measure(fotela::app::frmEditImg& window, const std::function<void()>& star
     last = now;
   });
   QEventLoop loop;
-  QObject::connect(&window, &fotela::app::frmEditImg::commandFinished, &loop, &QEventLoop::quit);
+  QObject::connect(&window, &fotela::app::EditorWindow::commandFinished, &loop, &QEventLoop::quit);
   clock.start();
   ticker.start();
   QTimer::singleShot(0, start);
@@ -55,7 +55,7 @@ Stall measure(fotela::app::frmEditImg& window, const std::function<void()>& star
 // Answers the parameter dialog with `text1` and OK once it is up.
 void answerDialog(const QString& text1) {
   QTimer::singleShot(0, [text1] {
-    auto* dialog = qobject_cast<fotela::app::Dialog1*>(QApplication::activeModalWidget());
+    auto* dialog = qobject_cast<fotela::app::ParameterDialog*>(QApplication::activeModalWidget());
     if (!dialog) return answerDialog(text1);
     dialog->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(text1);
     dialog->findChild<QPushButton*>(QStringLiteral("OKButton"))->click();
@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
   fotela::ProgramState state;
   state.settings.EditFocusBlurWidth = "200";
   fotela::ScriptedDialogs dialogs;
-  fotela::app::frmEditImg window(state, dialogs, QString::fromStdString(photo));
+  fotela::app::EditorWindow window(state, dialogs, QString::fromStdString(photo));
   auto action = [&](const char* name) {
     return window.findChild<QAction*>(QString::fromLatin1(name));
   };

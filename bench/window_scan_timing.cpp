@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "browser/frm_main.h"
 #include "common/paths.h"
 #include "common/scripted_dialogs.h"
+#include "main_window/main_window.h"
 #include "program/program_state.h"
 
 namespace {
@@ -93,13 +93,13 @@ int main(int argc, char** argv) {
       fotela::ProgramState state;
       fotela::ScriptedDialogs dialogs;
       state.settings.PhotoFolder = empty;
-      fotela::app::frmMain window(state, dialogs);
+      fotela::app::MainWindow window(state, dialogs);
       window.resize(1000, 700);
       window.show();
       window.load();
       {
         QEventLoop loop;
-        QObject::connect(&window, &fotela::app::frmMain::firstFolderReady, &loop,
+        QObject::connect(&window, &fotela::app::MainWindow::firstFolderReady, &loop,
                          &QEventLoop::quit);
         if (window.scanning()) loop.exec();
       }
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
 
       StallMeter meter;
       QEventLoop loop;
-      QObject::connect(&window, &fotela::app::frmMain::folderScanned, &loop, &QEventLoop::quit);
+      QObject::connect(&window, &fotela::app::MainWindow::folderScanned, &loop, &QEventLoop::quit);
       QElapsedTimer clock;
       meter.start();
       clock.start();

@@ -12,9 +12,9 @@
 #include <functional>
 #include <string>
 
-#include "browser/frm_main.h"
 #include "common/paths.h"
 #include "core/support/test_files.h"
+#include "main_window/main_window.h"
 
 namespace fotela::test {
 
@@ -41,9 +41,9 @@ inline std::string makePhotoFolder(const std::string& folder,
   return folder;
 }
 
-inline bool waitForScan(app::frmMain& window) {
+inline bool waitForScan(app::MainWindow& window) {
   if (!window.scanning()) return true;
-  QSignalSpy scanned(&window, &app::frmMain::folderScanned);
+  QSignalSpy scanned(&window, &app::MainWindow::folderScanned);
   return scanned.wait(20000);
 }
 

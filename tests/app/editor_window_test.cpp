@@ -14,28 +14,29 @@
 
 #include "common/scripted_dialogs.h"
 #include "core/support/test_files.h"
-#include "editor/dialog1.h"
-#include "editor/frm_edit_img.h"
+#include "editor/editor_window.h"
+#include "editor/parameter_dialog.h"
 #include "imaging/codec.h"
 #include "program/program_state.h"
 
 using fotela::DialogAnswer;
-using fotela::app::Dialog1;
-using fotela::app::frmEditImg;
+using fotela::app::EditorWindow;
+using fotela::app::ParameterDialog;
 
 namespace {
 
 // Runs `fill` on the parameter dialog once it is up (then the fill presses a button).
-void whenDialogShows(std::function<void(Dialog1&)> fill) {
+void whenDialogShows(std::function<void(ParameterDialog&)> fill) {
   QTimer::singleShot(0, [fill = std::move(fill)]() mutable {
-    if (auto* dialog = qobject_cast<Dialog1*>(QApplication::activeModalWidget()))
+    if (auto* dialog = qobject_cast<ParameterDialog*>(QApplication::activeModalWidget()))
       fill(*dialog);
     else
       whenDialogShows(std::move(fill));
   });
 }
 
-void answer(Dialog1& d, const QString& text1, const QString& text2, bool allPhotos = false) {
+void answer(ParameterDialog& d, const QString& text1, const QString& text2,
+            bool allPhotos = false) {
   d.findChild<QLineEdit*>("Text1")->setText(text1);
   d.findChild<QLineEdit*>("Text2")->setText(text2);
   d.findChild<QCheckBox*>("Check1")->setChecked(allPhotos);
@@ -55,7 +56,7 @@ class EditorWindowTest : public QObject {
   std::unique_ptr<fotela::test::TempDir> dir;
   std::unique_ptr<fotela::ProgramState> state;
   std::unique_ptr<fotela::ScriptedDialogs> dialogs;
-  std::unique_ptr<frmEditImg> window;
+  std::unique_ptr<EditorWindow> window;
 
   std::string photo(const std::string& name, int w = 40, int h = 20) {
     const std::string path = dir->file(name + ".jpg");
@@ -66,15 +67,15 @@ class EditorWindowTest : public QObject {
 
   // The editor opened on `path`, its first photo loaded.
   void open(const std::string& path) {
-    window = std::make_unique<frmEditImg>(*state, *dialogs, QString::fromStdString(path));
-    QSignalSpy loaded(window.get(), &frmEditImg::commandFinished);
+    window = std::make_unique<EditorWindow>(*state, *dialogs, QString::fromStdString(path));
+    QSignalSpy loaded(window.get(), &EditorWindow::commandFinished);
     window->show();
     QVERIFY(loaded.wait());
   }
 
   // Triggers a menu item and waits until its work is done.
   bool run(const char* item) {
-    QSignalSpy done(window.get(), &frmEditImg::commandFinished);
+    QSignalSpy done(window.get(), &EditorWindow::commandFinished);
     QAction* action = window->findChild<QAction*>(item);
     if (!action) return false;
     action->trigger();
@@ -83,7 +84,7 @@ class EditorWindowTest : public QObject {
 
   // Closes by the close box; true when the window went.
   bool closeByBox() {
-    QSignalSpy saved(window.get(), &frmEditImg::commandFinished);
+    QSignalSpy saved(window.get(), &EditorWindow::commandFinished);
     window->close();
     if (window->isVisible()) saved.wait();
     return !window->isVisible();
@@ -182,7 +183,7 @@ class EditorWindowTest : public QObject {
     open(path);
 
     QString shownCaption;
-    whenDialogShows([&](Dialog1& d) {
+    whenDialogShows([&](ParameterDialog& d) {
       shownCaption = d.windowTitle();
       answer(d, text1, text2);
     });
@@ -222,7 +223,7 @@ class EditorWindowTest : public QObject {
     };
     for (const auto& c : cases) {
       dialogs->shown.clear();
-      whenDialogShows([&](Dialog1& d) {
+      whenDialogShows([&](ParameterDialog& d) {
         d.findChild<QLineEdit*>("Text1")->setText(c.text1);
         d.findChild<QPushButton*>(c.ok ? "OKButton" : "CancelButton")->click();
       });
@@ -310,7 +311,7 @@ class EditorWindowTest : public QObject {
       open(path);
       QVERIFY(run("mnu90"));
       const int before = load(path).width();
-      QSignalSpy done(window.get(), &frmEditImg::commandFinished);
+      QSignalSpy done(window.get(), &EditorWindow::commandFinished);
       window->findChild<QAction*>(item)->trigger();
       if (window->isVisible()) QVERIFY(done.wait());
       QVERIFY(!window->isVisible());
@@ -325,7 +326,7 @@ class EditorWindowTest : public QObject {
     open(paths[0]);
     QVERIFY(run("mnu90"));
     dialogs->answerNext(DialogAnswer::No);  // do not save the turned photo first
-    whenDialogShows([](Dialog1& d) { answer(d, "3", "FF0000", true); });
+    whenDialogShows([](ParameterDialog& d) { answer(d, "3", "FF0000", true); });
     QVERIFY(run("mnuWaku"));
     QCOMPARE(questions("現在の写真の変更を保存しますか？"), 1u);
     for (const std::string& p : paths) {
@@ -335,7 +336,7 @@ class EditorWindowTest : public QObject {
     }
     QCOMPARE(window->photoPath(), QString::fromStdString(paths.back()));
     bool ticked = true;
-    whenDialogShows([&](Dialog1& d) {
+    whenDialogShows([&](ParameterDialog& d) {
       ticked = d.findChild<QCheckBox*>("Check1")->isChecked();
       d.findChild<QPushButton*>("CancelButton")->click();
     });
@@ -353,8 +354,8 @@ class EditorWindowTest : public QObject {
       before.push_back(fotela::test::readFile(paths.back()));
     }
     open(paths[0]);
-    whenDialogShows([](Dialog1& d) { answer(d, "20", "0000FF", true); });
-    QSignalSpy done(window.get(), &frmEditImg::commandFinished);
+    whenDialogShows([](ParameterDialog& d) { answer(d, "20", "0000FF", true); });
+    QSignalSpy done(window.get(), &EditorWindow::commandFinished);
     QString progressTitle;
     QTimer stopWhenShown;  // polls until the progress window is up, then presses 中止
     connect(&stopWhenShown, &QTimer::timeout, [&] {

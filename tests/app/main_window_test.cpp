@@ -14,17 +14,17 @@
 #include <memory>
 
 #include "app_test_support.h"
-#include "browser/form1.h"
-#include "browser/form2.h"
 #include "common/scripted_dialogs.h"
-#include "editor/frm_edit_img.h"
+#include "editor/editor_window.h"
+#include "main_window/description_dialog.h"
+#include "main_window/photo_viewer.h"
 #include "modal_helpers.h"
 #include "photos/order_file.h"
 #include "program/program_state.h"
-#include "thumbs/jpeg_save.h"
+#include "thumbnails/thumbnail_window.h"
 
 using namespace fotela;
-using fotela::app::frmMain;
+using fotela::app::MainWindow;
 namespace fs = std::filesystem;
 
 namespace {
@@ -33,13 +33,13 @@ namespace {
 struct Session {
   explicit Session(const std::string& folder) {
     state.settings.PhotoFolder = folder;
-    window = std::make_unique<frmMain>(state, dialogs);
+    window = std::make_unique<MainWindow>(state, dialogs);
     window->show();
     window->load();
   }
   ProgramState state;
   ScriptedDialogs dialogs;
-  std::unique_ptr<frmMain> window;
+  std::unique_ptr<MainWindow> window;
 
   template <class T>
   T* find(const char* name) const {
@@ -190,7 +190,7 @@ class MainWindowTest : public QObject {
     s.trigger("mnuEditDisp");
     s.select({0});
     s.trigger("mnuEditDisp");
-    const QList<app::Form1*> viewers = s.window->findChildren<app::Form1*>();
+    const QList<app::PhotoViewer*> viewers = s.window->findChildren<app::PhotoViewer*>();
     QCOMPARE(viewers.size(), 1);
     QCOMPARE(viewers[0]->windowTitle(), QStringLiteral("画像View"));
     QCOMPARE(viewers[0]->shownFile(), QStringLiteral("a.jpg"));
@@ -209,7 +209,7 @@ class MainWindowTest : public QObject {
     for (bool ok : {false, true}) {
       bool showedPicture = false;
       test::onNextModal([&](QWidget* modal) {
-        auto* form = qobject_cast<app::Form2*>(modal);
+        auto* form = qobject_cast<app::DescriptionDialog*>(modal);
         QVERIFY(form);
         QCOMPARE(form->windowTitle(), QStringLiteral("写真の説明文"));
         showedPicture = form->showsPicture();
@@ -294,7 +294,7 @@ class MainWindowTest : public QObject {
       state.photos.push_back({name, "jpg", "1600", "1200", "", "", name});
     }
     ScriptedDialogs dialogs;
-    app::JpegSave window(dialogs);
+    app::ThumbnailWindow window(dialogs);
     QCOMPARE(window.windowTitle(), QStringLiteral("縮小画像作成"));
     bool clicked = false;
     auto* stop = window.findChild<QPushButton*>(QStringLiteral("Command1"));
@@ -334,7 +334,7 @@ class MainWindowTest : public QObject {
     Session s(folder);
     QVERIFY(test::waitForScan(*s.window));
     s.trigger("mnuthum");
-    auto* copies = s.window->findChild<app::JpegSave*>();
+    auto* copies = s.window->findChild<app::ThumbnailWindow*>();
     QVERIFY(copies && copies->isVisible() && !copies->isModal());
     QVERIFY(copies->running());
     for (const char* name : {"mnuOpen", "mnuReDisp", "mnuAlbum", "mnuEditHTML", "mnuthum"})
@@ -344,7 +344,7 @@ class MainWindowTest : public QObject {
     QVERIFY(!s.find<QWidget>("Dir1")->isEnabled());
     QVERIFY(!s.find<QWidget>("Drive1")->isEnabled());
     s.window->close();
-    QVERIFY(!s.window->findChild<app::JpegSave*>() || !copies->running());
+    QVERIFY(!s.window->findChild<app::ThumbnailWindow*>() || !copies->running());
     for (const auto& f : fs::directory_iterator(folder + "/big"))
       QVERIFY(test::readFile(f.path().string()).ends_with("\xff\xd9"));
   }
@@ -412,13 +412,13 @@ class MainWindowTest : public QObject {
     QVERIFY(test::waitForScan(*s.window));
     s.select({1});
     QString edited;
-    whenModal<app::frmEditImg>([&edited](app::frmEditImg* editor) {
+    whenModal<app::EditorWindow>([&edited](app::EditorWindow* editor) {
       edited = editor->photoPath();
       // The photo is read on a worker first; closing waits for that.
       if (!editor->busy()) editor->close();
-      QObject::connect(editor, &app::frmEditImg::commandFinished, editor, &QWidget::close);
+      QObject::connect(editor, &app::EditorWindow::commandFinished, editor, &QWidget::close);
     });
-    QSignalSpy rescanned(s.window.get(), &frmMain::folderScanned);
+    QSignalSpy rescanned(s.window.get(), &MainWindow::folderScanned);
     s.trigger("mnuEditImg");
     QCOMPARE(edited, QString::fromStdString(folder + "/b.jpg"));
     QVERIFY(rescanned.wait(5000));
@@ -431,7 +431,7 @@ class MainWindowTest : public QObject {
     }
 
     s.state.LastAlbumPage = folder + "/album.html";
-    s.window->mnuEditAlbum_Click();
+    s.window->showAlbum();
     QVERIFY(s.asked(folder + "/album.htmlがありません。"));
   }
 };

@@ -10,13 +10,13 @@
 #include <filesystem>
 #include <memory>
 
-#include "about/frm_about.h"
-#include "browser/album_preview.h"
-#include "browser/menu_commands.h"
+#include "about/about_box.h"
 #include "common/files.h"
 #include "common/paths.h"
 #include "common/scripted_dialogs.h"
 #include "core/support/test_files.h"
+#include "main_window/album_preview.h"
+#include "main_window/menu_commands.h"
 #include "modal_helpers.h"
 #include "program/program_state.h"
 
@@ -230,15 +230,15 @@ class MenuCommandsTest : public QObject {
   }
 
   void aboutBoxShowsVersionAndFindsSystemInformation() {
-    app::frmAbout about(dialogs);
+    app::AboutBox about(dialogs);
     QCOMPARE(about.windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報 フォテラ"));
     QVERIFY(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$"))
-                .match(app::frmAbout::versionText())
+                .match(app::AboutBox::versionText())
                 .hasMatch());
     QStringList texts;
     for (QLabel* l : about.findChildren<QLabel*>()) texts << l->text();
     QVERIFY(texts.contains(QStringLiteral("写真表示用HTMLファイル作成プログラム")));
-    QVERIFY(texts.contains(QStringLiteral("バージョン ") + app::frmAbout::versionText()));
+    QVERIFY(texts.contains(QStringLiteral("バージョン ") + app::AboutBox::versionText()));
     QPushButton* sysInfo = nullptr;
     for (QPushButton* b : about.findChildren<QPushButton*>())
       if (b->text() == QStringLiteral("ｼｽﾃﾑ情報(&S)...")) sysInfo = b;
@@ -253,7 +253,7 @@ class MenuCommandsTest : public QObject {
 
     // The first program of the list that is on PATH is started.
     const std::string program =
-        dir->file("bin/" + app::frmAbout::systemInfoPrograms().constLast().toStdString());
+        dir->file("bin/" + app::AboutBox::systemInfoPrograms().constLast().toStdString());
     writeFile(program, "#!/bin/sh\necho ran > \"$0.ran\"\n");
     fs::permissions(program, fs::perms::owner_all);
     sysInfo->click();

@@ -9,11 +9,11 @@
 #include <QPushButton>
 #include <functional>
 
-#include "editor/dialog1.h"
 #include "editor/effect_command.h"
+#include "editor/parameter_dialog.h"
 
 using fotela::EffectCommand;
-using fotela::app::Dialog1;
+using fotela::app::ParameterDialog;
 
 Q_DECLARE_METATYPE(EffectCommand)
 
@@ -35,15 +35,15 @@ fotela::AlbumSettings storedValues() {
 }
 
 // Shows the dialog for `command` and lets `act` press a button once it is up.
-fotela::EffectDialogAnswer askWith(Dialog1& dialog, EffectCommand command,
-                                   std::function<void(Dialog1&)> act) {
+fotela::EffectDialogAnswer askWith(ParameterDialog& dialog, EffectCommand command,
+                                   std::function<void(ParameterDialog&)> act) {
   dialog.configure(fotela::effectDialogSetup(command, storedValues(), fotela::Image(640, 480)));
   QTimer::singleShot(0, &dialog, [&dialog, act] { act(dialog); });
   return dialog.ask();
 }
 
 template <class T>
-T* child(Dialog1& d, const char* name) {
+T* child(ParameterDialog& d, const char* name) {
   return d.findChild<T*>(name);
 }
 
@@ -108,10 +108,10 @@ class ParameterDialogTest : public QObject {
     QFETCH(QString, text1);
     QFETCH(QString, text2);
     QFETCH(QString, visible);
-    Dialog1 d;
+    ParameterDialog d;
     QString seen;
     int wideText1 = 0;
-    const fotela::EffectDialogAnswer answer = askWith(d, command, [&](Dialog1& dialog) {
+    const fotela::EffectDialogAnswer answer = askWith(d, command, [&](ParameterDialog& dialog) {
       for (const char* name : {"Label1", "Label2", "Text1", "Text2", "Command1", "Command2"})
         seen += dialog.findChild<QWidget*>(name)->isVisible() ? "1" : "0";
       wideText1 = child<QLineEdit>(dialog, "Text1")->width();
@@ -137,9 +137,9 @@ class ParameterDialogTest : public QObject {
   // ｷｬﾝｾﾙ only hides: the box and the texts a command does not set stay for the next one;
   // the close box discards the dialog.
   void okCancelAndCloseBox() {
-    Dialog1 d;
+    ParameterDialog d;
     auto tickAndPress = [](const char* button, bool tick) {
-      return [button, tick](Dialog1& dialog) {
+      return [button, tick](ParameterDialog& dialog) {
         child<QCheckBox>(dialog, "Check1")->setChecked(tick);
         child<QLineEdit>(dialog, "Text2")->setText("ABCDEF");
         child<QPushButton>(dialog, button)->click();
@@ -150,14 +150,14 @@ class ParameterDialogTest : public QObject {
     QVERIFY(!a.ok);
     QVERIFY(!d.discarded());
     a = askWith(d, EffectCommand::Scale,
-                [](Dialog1& dialog) { child<QPushButton>(dialog, "OKButton")->click(); });
+                [](ParameterDialog& dialog) { child<QPushButton>(dialog, "OKButton")->click(); });
     QVERIFY(a.ok);
     QVERIFY(a.allPhotos);
     QCOMPARE(a.text2, std::string("ABCDEF"));  // not set by the scale command
     QCOMPARE(child<QLabel>(d, "Label2")->text(), QStringLiteral("枠の色を指定してください。"));
 
     d.untickAllPhotos();
-    a = askWith(d, EffectCommand::Scale, [](Dialog1& dialog) { dialog.close(); });
+    a = askWith(d, EffectCommand::Scale, [](ParameterDialog& dialog) { dialog.close(); });
     QVERIFY(!a.ok);
     QVERIFY(!a.allPhotos);
     QVERIFY(d.discarded());
@@ -177,14 +177,14 @@ class ParameterDialogTest : public QObject {
     QFETCH(QColor, start);
     QFETCH(QColor, chosen);
     QFETCH(QString, result);
-    Dialog1 d;
+    ParameterDialog d;
     QColor given;
     d.setColourChooser([&](const QColor& s) -> std::optional<QColor> {
       given = s;
       if (!chosen.isValid()) return std::nullopt;
       return chosen;
     });
-    askWith(d, EffectCommand::BlurFrame, [&](Dialog1& dialog) {
+    askWith(d, EffectCommand::BlurFrame, [&](ParameterDialog& dialog) {
       child<QLineEdit>(dialog, "Text2")->setText(text);
       child<QPushButton>(dialog, "Command1")->click();
       child<QPushButton>(dialog, "OKButton")->click();
@@ -194,21 +194,22 @@ class ParameterDialogTest : public QObject {
   }
 
   void fileChooser() {
-    Dialog1 d;
+    ParameterDialog d;
     QStringList given;
     std::optional<QString> next = QStringLiteral("/photos/overlay.bmp");
     d.setFileChooser([&](const QString& start) {
       given << start;
       return next;
     });
-    const fotela::EffectDialogAnswer a = askWith(d, EffectCommand::Composite, [&](Dialog1& dialog) {
-      auto* browse = child<QPushButton>(dialog, "Command2");
-      QCOMPARE(browse->text(), QStringLiteral("参照"));
-      browse->click();
-      next.reset();
-      browse->click();  // cancelled: the chosen name stays
-      child<QPushButton>(dialog, "OKButton")->click();
-    });
+    const fotela::EffectDialogAnswer a =
+        askWith(d, EffectCommand::Composite, [&](ParameterDialog& dialog) {
+          auto* browse = child<QPushButton>(dialog, "Command2");
+          QCOMPARE(browse->text(), QStringLiteral("参照"));
+          browse->click();
+          next.reset();
+          browse->click();  // cancelled: the chosen name stays
+          child<QPushButton>(dialog, "OKButton")->click();
+        });
     QCOMPARE(given, QStringList({"logo.bmp", "/photos/overlay.bmp"}));
     QCOMPARE(a.text1, std::string("/photos/overlay.bmp"));
   }

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "browser/photo_list_model.h"
+#include "main_window/photo_list_model.h"
 
 using fotela::PhotoEntry;
 using fotela::app::PhotoListModel;

@@ -20,12 +20,12 @@
 #include "modal_helpers.h"
 #include "program/program_state.h"
 #include "settings/settings_file.h"
-#include "settings_ui/dialog.h"
+#include "settings_ui/settings_dialog.h"
 
 using fotela::DialogIcon;
 using fotela::ProgramState;
 using fotela::ScriptedDialogs;
-using fotela::app::Dialog;
+using fotela::app::SettingsDialog;
 using fotela::test::TempDir;
 
 namespace {
@@ -97,7 +97,7 @@ class SettingsDialogTest : public QObject {
   }
 
   void everyControlHasItsCaptionInOrder() {
-    Dialog dialog(state(), dialogs);
+    SettingsDialog dialog(state(), dialogs);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("設定"));
@@ -169,7 +169,7 @@ class SettingsDialogTest : public QObject {
     QFETCH(QString, text);
     QFETCH(QString, says);
     const fotela::AlbumSettings before = state().settings;
-    Dialog dialog(state(), dialogs);
+    SettingsDialog dialog(state(), dialogs);
     dialog.show();
     QLineEdit* box = lineOf(dialog, caption);
     box->setText(text);
@@ -187,14 +187,14 @@ class SettingsDialogTest : public QObject {
   void okAppliesCancelKeeps() {
     const fotela::AlbumSettings before = state().settings;
     {
-      Dialog dialog(state(), dialogs);
+      SettingsDialog dialog(state(), dialogs);
       dialog.show();
       buttonOf(dialog, "デフォルト")->click();
       lineOf(dialog, "一覧ページ横幅")->setText("800");
       buttonOf(dialog, "ｷｬﾝｾﾙ")->click();
       QVERIFY(state().settings == before);
     }
-    Dialog dialog(state(), dialogs);
+    SettingsDialog dialog(state(), dialogs);
     dialog.show();
     dialog.findChild<QCheckBox*>()->click();
     lineOf(dialog, "タイトル")->setText("夏の旅");
@@ -222,7 +222,7 @@ class SettingsDialogTest : public QObject {
     state().settings.ReturnPage = "x.html";
     state().settings.IncludeVideos = 1;
     state().settings.EditScalePercent = "50";
-    Dialog dialog(state(), dialogs);
+    SettingsDialog dialog(state(), dialogs);
     dialog.show();
     buttonOf(dialog, "デフォルト")->click();
     QCOMPARE(lineOf(dialog, "サムネイルフォルダ")->text(), QStringLiteral("small"));
@@ -270,7 +270,7 @@ class SettingsDialogTest : public QObject {
     std::filesystem::create_directories(dir->file("card"));
     for (const char* f : {"photos/bg/back.jpg", "photos/back.jpg", "index.html"})
       fotela::test::writeFile(dir->file(f), "x");
-    Dialog dialog(state(), dialogs);
+    SettingsDialog dialog(state(), dialogs);
     dialog.show();
     const bool folder = row == QStringLiteral("カメラのアドレス");
     const QStringList filters = folder ? QStringList{}
@@ -287,7 +287,7 @@ class SettingsDialogTest : public QObject {
   }
 
   void colourDialogStartsOnTheBoxColour() {
-    Dialog dialog(state(), dialogs);
+    SettingsDialog dialog(state(), dialogs);
     dialog.show();
     lineOf(dialog, "リンク色")->setText("0000FF");
     QColor shown;
@@ -306,7 +306,7 @@ class SettingsDialogTest : public QObject {
 
   void saveAndLoadSettingsFiles() {
     const QString file = QString::fromStdString(dir->file("mine.ini"));
-    Dialog dialog(state(), dialogs);
+    SettingsDialog dialog(state(), dialogs);
     dialog.show();
     dialog.findChild<QCheckBox*>()->click();
     lineOf(dialog, "タイトル")->setText("保存した題");
@@ -349,7 +349,7 @@ class SettingsDialogTest : public QObject {
     state().settings.AlbumTitle = "元の題";
     state().settings.TitleFromFolder = 0;
     const fotela::AlbumSettings before = state().settings;
-    Dialog dialog(state(), dialogs);
+    SettingsDialog dialog(state(), dialogs);
     dialog.show();
     const std::string missing = dir->file("missing.ini");
     chooseFile(QString::fromStdString(missing), "設定の読込", {});

@@ -11,8 +11,8 @@
 
 #include "app_test_support.h"
 #include "common/scripted_dialogs.h"
-#include "startup/form3.h"
 #include "startup/program_start.h"
+#include "startup/splash_window.h"
 
 using namespace fotela;
 namespace fs = std::filesystem;
@@ -125,7 +125,7 @@ class StartupTest : public QObject {
     bool clicked = false;
     QTimer::singleShot(0, [&] {
       for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* splash = qobject_cast<app::Form3*>(w); splash && splash->isVisible()) {
+        if (auto* splash = qobject_cast<app::SplashWindow*>(w); splash && splash->isVisible()) {
           QCOMPARE(splash->windowTitle(), QStringLiteral("ﾌｫﾃﾗ起動中"));
           splash->findChild<QPushButton*>()->click();
           clicked = true;

@@ -7,12 +7,12 @@
 
 #include <filesystem>
 
-#include "browser/frm_main.h"
 #include "common/user_dialogs.h"
+#include "main_window/main_window.h"
 #include "program/program_state.h"
 #include "program/startup.h"
-#include "startup/form3.h"
 #include "startup/message_dialogs.h"
+#include "startup/splash_window.h"
 
 namespace fotela::app {
 namespace {
@@ -47,20 +47,20 @@ int runDesktopProgram(const std::string& argumentString, UserDialogs& dialogs) {
   std::error_code ec;
   state.SplitViewScript = probeMarkerFile(std::filesystem::current_path(ec).string());
 
-  frmMain window(state, dialogs);
+  MainWindow window(state, dialogs);
   if (auto* boxes = dynamic_cast<MessageDialogs*>(&dialogs)) boxes->setParent(&window);
-  Form3 splash;
+  SplashWindow splash;
   bool cancelled = false;
   QEventLoop loop;
-  QObject::connect(&splash, &Form3::cancelled, &window, [&] {
+  QObject::connect(&splash, &SplashWindow::cancelled, &window, [&] {
     // Ends the program at once: nothing is saved and nothing asked.
     state.StartupCancelled = -1;
     cancelled = true;
     splash.close();
     window.abandon();
   });
-  QObject::connect(&window, &frmMain::firstFolderReady, &splash, &QWidget::close);
-  QObject::connect(&window, &frmMain::closed, &loop, &QEventLoop::quit);
+  QObject::connect(&window, &MainWindow::firstFolderReady, &splash, &QWidget::close);
+  QObject::connect(&window, &MainWindow::closed, &loop, &QEventLoop::quit);
 
   splash.show();
   // Placement, settings and the first folder before the window shows; the scan itself

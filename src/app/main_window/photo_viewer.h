@@ -9,10 +9,10 @@ class QScrollArea;
 
 namespace fotela::app {
 
-class Form1 : public QWidget {
+class PhotoViewer : public QWidget {
   Q_OBJECT
  public:
-  explicit Form1(QWidget* parent = nullptr);
+  explicit PhotoViewer(QWidget* parent = nullptr);
 
   // Shows `path` (whose name is `file`, `width` x `height` pixels by the list).
   void showPhoto(const QString& path, const QString& file, int width, int height);
@@ -21,8 +21,8 @@ class Form1 : public QWidget {
  private:
   void pictureLoaded(quint64 request, const QImage& image, const QString& path);
 
-  QLabel* Label1_;
-  QLabel* Picture1_;
+  QLabel* fileLabel_;
+  QLabel* picture_;
   QScrollArea* scroll_;
   quint64 request_ = 0;
 };

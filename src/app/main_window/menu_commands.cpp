@@ -1,18 +1,18 @@
-#include "browser/menu_commands.h"
+#include "main_window/menu_commands.h"
 
 #include <QInputDialog>
 #include <QProgressDialog>
 
 #include <thread>
 
-#include "about/frm_about.h"
+#include "about/about_box.h"
 #include "common/busy_cursor.h"
 #include "common/document.h"
 #include "common/user_dialogs.h"
 #include "photos/folder_tools.h"
 #include "program/program_state.h"
 #include "publish/menu_page.h"
-#include "settings_ui/dialog.h"
+#include "settings_ui/settings_dialog.h"
 
 namespace fotela::app {
 namespace {
@@ -152,13 +152,13 @@ bool showHelpPage(QWidget*, ProgramState&, UserDialogs& dialogs) {
 }
 
 bool showAbout(QWidget* parent, ProgramState&, UserDialogs& dialogs) {
-  frmAbout about(dialogs, parent);
+  AboutBox about(dialogs, parent);
   about.exec();
   return false;
 }
 
 bool showSettings(QWidget* parent, ProgramState& state, UserDialogs& dialogs) {
-  Dialog dialog(state, dialogs, parent);
+  SettingsDialog dialog(state, dialogs, parent);
   return dialog.exec() == QDialog::Accepted;
 }
 

@@ -1,4 +1,4 @@
-#include "editor/frm_edit_img.h"
+#include "editor/editor_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,7 +15,7 @@
 
 #include "common/busy_cursor.h"
 #include "common/user_dialogs.h"
-#include "editor/dialog1.h"
+#include "editor/parameter_dialog.h"
 #include "program/program_state.h"
 
 namespace fotela::app {
@@ -69,8 +69,8 @@ std::optional<QString> askPhotoFile(QWidget* parent, const QString& title, const
 
 }  // namespace
 
-frmEditImg::frmEditImg(ProgramState& state, UserDialogs& dialogs, const QString& photoPath,
-                       QWidget* parent)
+EditorWindow::EditorWindow(ProgramState& state, UserDialogs& dialogs, const QString& photoPath,
+                           QWidget* parent)
     : QDialog(parent), state_(state), dialogs_(dialogs), editor_(state, dialogs) {
   setWindowTitle(QStringLiteral("写真編集"));
   setWindowModality(Qt::ApplicationModal);
@@ -87,16 +87,15 @@ frmEditImg::frmEditImg(ProgramState& state, UserDialogs& dialogs, const QString&
   };
   QMenu* mnuFile = menuBar_->addMenu(QStringLiteral("ファイル(&F)"));
   mnuFile->setObjectName(QStringLiteral("mnuFile"));
-  add(mnuFile, "mnuOpne", QStringLiteral("開く(&O)"), [this] { mnuOpne_Click(); });
-  add(mnuFile, "mnuSave", QStringLiteral("上書き保存(&S)"), [this] { mnuSave_Click(); });
-  add(mnuFile, "mnuNewSave", QStringLiteral("名前を付けて保存(&A)"),
-      [this] { mnuNewSave_Click(); });
+  add(mnuFile, "mnuOpne", QStringLiteral("開く(&O)"), [this] { openPhoto(); });
+  add(mnuFile, "mnuSave", QStringLiteral("上書き保存(&S)"), [this] { savePhoto(); });
+  add(mnuFile, "mnuNewSave", QStringLiteral("名前を付けて保存(&A)"), [this] { savePhotoAs(); });
   mnuFile->addSeparator();
-  add(mnuFile, "mnuReOpen", QStringLiteral("写真を再読込(&R)"), [this] { mnuReOpen_Click(); });
+  add(mnuFile, "mnuReOpen", QStringLiteral("写真を再読込(&R)"), [this] { reloadPhoto(); });
   mnuFile->addSeparator();
-  add(mnuFile, "mnuEnd", QStringLiteral("保存して閉じる(&E)"), [this] { mnuEnd_Click(); });
+  add(mnuFile, "mnuEnd", QStringLiteral("保存して閉じる(&E)"), [this] { saveAndClose(); });
   add(mnuFile, "mnuCansel", QStringLiteral("保存しないで閉じる(&C)"),
-      [this] { mnuCansel_Click(); });
+      [this] { closeWithoutSaving(); });
 
   QMenu* mnuEdit = menuBar_->addMenu(QStringLiteral("編集(&E)"));
   mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
@@ -138,7 +137,7 @@ frmEditImg::frmEditImg(ProgramState& state, UserDialogs& dialogs, const QString&
   };
 }
 
-frmEditImg::~frmEditImg() {
+EditorWindow::~EditorWindow() {
   if (worker_.joinable()) {
     worker_.request_stop();
     worker_.join();
@@ -147,7 +146,7 @@ frmEditImg::~frmEditImg() {
 
 // ---------------------------------------------------------------- the worker
 
-void frmEditImg::runJob(std::function<Continuation(std::stop_token)> work) {
+void EditorWindow::runJob(std::function<Continuation(std::stop_token)> work) {
   running_ = true;
   setCommandsEnabled(false);
   busyCursor_ = std::make_unique<BusyCursor>();
@@ -170,27 +169,27 @@ void frmEditImg::runJob(std::function<Continuation(std::stop_token)> work) {
   });
 }
 
-void frmEditImg::setCommandsEnabled(bool enabled) {
+void EditorWindow::setCommandsEnabled(bool enabled) {
   for (QAction* action : commands_) action->setEnabled(enabled);
   menuBar_->setEnabled(enabled);
 }
 
-frmEditImg::Continuation frmEditImg::reportIfFailed(const Result<void>& result) {
+EditorWindow::Continuation EditorWindow::reportIfFailed(const Result<void>& result) {
   if (result) return {};
   return [this, error = result.error()] { editor_.report(error); };
 }
 
 // ---------------------------------------------------------------- the window
 
-void frmEditImg::showEvent(QShowEvent* event) {
+void EditorWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (!activated_) {
     activated_ = true;
-    Form_Activate();
+    loadFirstPhoto();
   }
 }
 
-void frmEditImg::Form_Activate() {
+void EditorWindow::loadFirstPhoto() {
   runJob([this](std::stop_token) -> Continuation {
     const Result<void> loaded = editor_.loadPhoto(editor_.photoPath);
     Continuation report = reportIfFailed(loaded);
@@ -203,7 +202,7 @@ void frmEditImg::Form_Activate() {
 
 // The window's size follows the first photo (never later ones): the picture with its
 // margins, at least 153 pixels wide outside, and never larger than the screen.
-void frmEditImg::fitToPicture() {
+void EditorWindow::fitToPicture() {
   const QSize picture = picture_->size();
   const QSize frame = frameGeometry().size() - geometry().size();
   const int menu = menuBar_->sizeHint().height();
@@ -216,13 +215,13 @@ void frmEditImg::fitToPicture() {
   resize(client);
 }
 
-void frmEditImg::reject() {
+void EditorWindow::reject() {
   if (running_) return;  // the command ends first; a batch has its own stop button
   if (editor_.changed == 1 &&
       dialogs_.ask("写真を保存しますか？", "写真の保存", DialogButtons::YesNo,
                    DialogIcon::Information) == DialogAnswer::Yes) {
     // Closed once the photo is saved; a failed save keeps the window and its changes.
-    mnuSave_Click([this] { close(); });
+    savePhoto([this] { close(); });
     return;
   }
   QDialog::reject();
@@ -230,7 +229,7 @@ void frmEditImg::reject() {
 
 // ---------------------------------------------------------------- file commands
 
-void frmEditImg::mnuOpne_Click() {
+void EditorWindow::openPhoto() {
   const std::optional<QString> chosen =
       fileChooser_(QStringLiteral("写真の読込"), QString::fromStdString(editor_.photoPath));
   if (!chosen) return;
@@ -239,7 +238,7 @@ void frmEditImg::mnuOpne_Click() {
   });
 }
 
-void frmEditImg::mnuSave_Click(Continuation afterSave) {
+void EditorWindow::savePhoto(Continuation afterSave) {
   runJob([this, afterSave = std::move(afterSave)](std::stop_token) -> Continuation {
     const Result<void> saved = editor_.save();
     if (!saved) return reportIfFailed(saved);
@@ -247,7 +246,7 @@ void frmEditImg::mnuSave_Click(Continuation afterSave) {
   });
 }
 
-void frmEditImg::mnuNewSave_Click() {
+void EditorWindow::savePhotoAs() {
   const std::optional<QString> chosen =
       fileChooser_(QStringLiteral("写真の読込"), QString::fromStdString(editor_.photoPath));
   if (!chosen) return;
@@ -256,38 +255,38 @@ void frmEditImg::mnuNewSave_Click() {
   });
 }
 
-void frmEditImg::mnuReOpen_Click() {
+void EditorWindow::reloadPhoto() {
   runJob([this](std::stop_token) { return reportIfFailed(editor_.reload()); });
 }
 
-void frmEditImg::mnuEnd_Click() {
-  mnuSave_Click([this] { close(); });
+void EditorWindow::saveAndClose() {
+  savePhoto([this] { close(); });
 }
 
-void frmEditImg::mnuCansel_Click() {
+void EditorWindow::closeWithoutSaving() {
   editor_.changed = 0;
   close();
 }
 
 // ---------------------------------------------------------------- commands
 
-void frmEditImg::rotate(int angle) {
+void EditorWindow::rotate(int angle) {
   runJob([this, angle](std::stop_token) -> Continuation {
     editor_.rotate(angle);
     return {};
   });
 }
 
-Dialog1& frmEditImg::parameterDialog() {
+ParameterDialog& EditorWindow::parameterDialog() {
   if (!dialog_ || dialog_->discarded()) {
-    dialog_ = std::make_unique<Dialog1>(this);
+    dialog_ = std::make_unique<ParameterDialog>(this);
     if (dialogPrepared_) dialogPrepared_(*dialog_);
   }
   return *dialog_;
 }
 
-void frmEditImg::effectCommand(EffectCommand command) {
-  Dialog1& dialog = parameterDialog();
+void EditorWindow::effectCommand(EffectCommand command) {
+  ParameterDialog& dialog = parameterDialog();
   dialog.configure(effectDialogSetup(command, state_.settings, editor_.shown()));
   const EffectDialogAnswer answer = dialog.ask();
 

@@ -17,12 +17,12 @@ class QPushButton;
 
 namespace fotela::app {
 
-class JpegSave : public QDialog {
+class ThumbnailWindow : public QDialog {
   Q_OBJECT
  public:
   // `dialogs` answers the folder question and shows the failure warning (UI thread).
-  explicit JpegSave(UserDialogs& dialogs, QWidget* parent = nullptr);
-  ~JpegSave() override;  // stops a run and waits for it
+  explicit ThumbnailWindow(UserDialogs& dialogs, QWidget* parent = nullptr);
+  ~ThumbnailWindow() override;  // stops a run and waits for it
 
   // Modal: makes the copies of `state` and returns when the window has closed.
   ThumbRunResult runModal(ProgramState& state, CopyMode mode);
@@ -49,8 +49,8 @@ class JpegSave : public QDialog {
 
   UiThreadDialogs dialogs_;
   QLabel* status_;
-  QLabel* Picture2_;
-  QPushButton* Command1_;
+  QLabel* preview_;
+  QPushButton* stopButton_;
   std::jthread worker_;
   ThumbRunResult result_;
   bool done_ = false;

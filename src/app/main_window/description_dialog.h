@@ -10,10 +10,10 @@ class QPushButton;
 
 namespace fotela::app {
 
-class Form2 : public QDialog {
+class DescriptionDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit Form2(QWidget* parent = nullptr);
+  explicit DescriptionDialog(QWidget* parent = nullptr);
 
   // Shows `thumbPath` when it is a readable picture, else no picture; `description` in the box.
   void prepare(const QString& thumbPath, const QString& description);
@@ -21,11 +21,11 @@ class Form2 : public QDialog {
   bool showsPicture() const;
 
  private:
-  QLabel* Picture1_;
-  QLabel* Label1_;
-  QLineEdit* Text1_;
-  QPushButton* Command1_;
-  QPushButton* Command2_;
+  QLabel* thumbnail_;
+  QLabel* prompt_;
+  QLineEdit* descriptionBox_;
+  QPushButton* okButton_;
+  QPushButton* cancelButton_;
 };
 
 }  // namespace fotela::app

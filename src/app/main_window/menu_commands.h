@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-#include "browser/album_preview.h"
+#include "main_window/album_preview.h"
 
 namespace fotela {
 struct ProgramState;

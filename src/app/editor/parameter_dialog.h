@@ -20,7 +20,7 @@ class QPushButton;
 
 namespace fotela::app {
 
-class Dialog1 : public QDialog {
+class ParameterDialog : public QDialog {
   Q_OBJECT
  public:
   // Choosers the tests replace: the colour one gets the start colour and gives the chosen
@@ -28,7 +28,7 @@ class Dialog1 : public QDialog {
   using ColourChooser = std::function<std::optional<QColor>(const QColor& start)>;
   using FileChooser = std::function<std::optional<QString>(const QString& start)>;
 
-  explicit Dialog1(QWidget* parent = nullptr);
+  explicit ParameterDialog(QWidget* parent = nullptr);
 
   // Shows a command's caption, prompts, texts and rows.
   void configure(const EffectDialogSetup& setup);
@@ -49,22 +49,22 @@ class Dialog1 : public QDialog {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void Command1_Click();
-  void Command2_Click();
-  void OKButton_Click();
-  void CancelButton_Click();
-  void setText1Wide(bool wide);
+  void chooseColour();
+  void chooseCompositeFile();
+  void confirm();
+  void cancel();
+  void setFirstBoxWide(bool wide);
 
-  QLabel* Label1;
-  QLineEdit* Text1;
-  QPushButton* Command2;
-  QLabel* Label2;
-  QLineEdit* Text2;
-  QPushButton* Command1;
-  QCheckBox* Check1;
-  QPushButton* OKButton;
-  QPushButton* CancelButton;
-  QLabel* Label3;
+  QLabel* firstPrompt_;
+  QLineEdit* firstBox_;
+  QPushButton* fileButton_;
+  QLabel* secondPrompt_;
+  QLineEdit* secondBox_;
+  QPushButton* colourButton_;
+  QCheckBox* allPhotosBox_;
+  QPushButton* okButton_;
+  QPushButton* cancelButton_;
+  QLabel* sizeLabel_;
 
   bool ok_ = false;
   bool discarded_ = false;

@@ -1,4 +1,4 @@
-#include "startup/form3.h"
+#include "startup/splash_window.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -6,7 +6,7 @@
 
 namespace fotela::app {
 
-Form3::Form3(QWidget* parent) : QWidget(parent, Qt::Dialog) {
+SplashWindow::SplashWindow(QWidget* parent) : QWidget(parent, Qt::Dialog) {
   setObjectName(QStringLiteral("Form3"));
   setWindowTitle(QStringLiteral("ﾌｫﾃﾗ起動中"));
   auto* heading = new QLabel(QStringLiteral("ﾌｫﾃﾗ起動中"), this);
@@ -16,7 +16,7 @@ Form3::Form3(QWidget* parent) : QWidget(parent, Qt::Dialog) {
   heading->setFont(font);
   auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
   cancel->setObjectName(QStringLiteral("Command1"));
-  connect(cancel, &QPushButton::clicked, this, &Form3::cancelled);
+  connect(cancel, &QPushButton::clicked, this, &SplashWindow::cancelled);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(heading);
   layout->addWidget(

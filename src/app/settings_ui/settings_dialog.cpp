@@ -1,4 +1,4 @@
-#include "settings_ui/dialog.h"
+#include "settings_ui/settings_dialog.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -38,15 +38,15 @@ const QString kAllFiles = QStringLiteral("全てのファイル (*)");
 
 }  // namespace
 
-Dialog::Dialog(ProgramState& state, UserDialogs& dialogs, QWidget* parent)
+SettingsDialog::SettingsDialog(ProgramState& state, UserDialogs& dialogs, QWidget* parent)
     : QDialog(parent), state_(state), dialogs_(dialogs) {
   setWindowTitle(QStringLiteral("設定"));
   setWindowModality(Qt::ApplicationModal);
 
   auto* form = new QGridLayout;
   int row = 0;
-  Check1 = new QCheckBox(QStringLiteral("タイトルをフォルダー名にする"));
-  form->addWidget(Check1, row++, 0, 1, 4);
+  titleFromFolderBox_ = new QCheckBox(QStringLiteral("タイトルをフォルダー名にする"));
+  form->addWidget(titleFromFolderBox_, row++, 0, 1, 4);
 
   // One row: caption, box, and what stands to the right of the box. Indented rows leave
   // the first column empty.
@@ -68,15 +68,15 @@ Dialog::Dialog(ProgramState& state, UserDialogs& dialogs, QWidget* parent)
     return button;
   };
 
-  Text1 = addRow(QStringLiteral("タイトル"), false);
-  Text1->setMinimumWidth(280);
-  Text5 = addRow(QStringLiteral("アルバムＨＴＭＬ"), false);
-  Text2 = addRow(QStringLiteral("サムネイルフォルダ"), false);
-  Text3 = addRow(QStringLiteral("画像フォルダ"), false);
-  Text4 = addRow(QStringLiteral("フレーム横幅"), false);
-  Text6 = addRow(QStringLiteral("一覧ページ横幅"), false);
-  Text9 = addRow(QStringLiteral("スライドショー時間"), false,
-                 new QLabel(QStringLiteral("(1秒 ： 1000)")));
+  titleBox_ = addRow(QStringLiteral("タイトル"), false);
+  titleBox_->setMinimumWidth(280);
+  albumPageBox_ = addRow(QStringLiteral("アルバムＨＴＭＬ"), false);
+  thumbFolderBox_ = addRow(QStringLiteral("サムネイルフォルダ"), false);
+  imageFolderBox_ = addRow(QStringLiteral("画像フォルダ"), false);
+  frameWidthBox_ = addRow(QStringLiteral("フレーム横幅"), false);
+  listPageWidthBox_ = addRow(QStringLiteral("一覧ページ横幅"), false);
+  slideIntervalBox_ = addRow(QStringLiteral("スライドショー時間"), false,
+                             new QLabel(QStringLiteral("(1秒 ： 1000)")));
 
   form->addWidget(new QLabel(QStringLiteral("BODYタグの属性")), row++, 0, 1, 4);
   form->setColumnMinimumWidth(0, 16);
@@ -85,11 +85,11 @@ Dialog::Dialog(ProgramState& state, UserDialogs& dialogs, QWidget* parent)
     QLineEdit** box;
     const char* caption;
   };
-  const ColourRow colours[] = {{&Text7, "背景色"},
-                               {&Text8, "文字色"},
-                               {&Text10, "リンク色"},
-                               {&Text11, "訪問済色"},
-                               {&Text12, "リンク中色"}};
+  const ColourRow colours[] = {{&backgroundColourBox_, "背景色"},
+                               {&textColourBox_, "文字色"},
+                               {&linkColourBox_, "リンク色"},
+                               {&visitedColourBox_, "訪問済色"},
+                               {&activeLinkColourBox_, "リンク中色"}};
   for (const ColourRow& c : colours) {
     const QString caption = QString::fromUtf8(c.caption);
     QPushButton* button = browseButton(caption);
@@ -104,9 +104,9 @@ Dialog::Dialog(ProgramState& state, UserDialogs& dialogs, QWidget* parent)
     bool indented;
     int kind;
   };
-  const PathRow paths[] = {{&Text13, "背景画像", true, 1},
-                           {&Text14, "戻り先", false, 2},
-                           {&Text15, "カメラのアドレス", false, 3}};
+  const PathRow paths[] = {{&backgroundImageBox_, "背景画像", true, 1},
+                           {&returnPageBox_, "戻り先", false, 2},
+                           {&cameraFolderBox_, "カメラのアドレス", false, 3}};
   for (const PathRow& p : paths) {
     const QString caption = QString::fromUtf8(p.caption);
     QPushButton* button = browseButton(caption);
@@ -114,16 +114,16 @@ Dialog::Dialog(ProgramState& state, UserDialogs& dialogs, QWidget* parent)
     *p.box = box;
     const int kind = p.kind;
     connect(button, &QPushButton::clicked, this,
-            [this, box, kind] { box->setText(Sansyou(box->text(), kind)); });
+            [this, box, kind] { box->setText(browse(box->text(), kind)); });
   }
 
   auto* videoLabel = new QLabel(QStringLiteral("動画を対象とする"));
-  Combo1 = new QComboBox;
-  Combo1->addItems({QStringLiteral("0:対象外"), QStringLiteral("1:対象")});
-  Combo1->setAccessibleName(videoLabel->text());
-  videoLabel->setBuddy(Combo1);
+  videosList_ = new QComboBox;
+  videosList_->addItems({QStringLiteral("0:対象外"), QStringLiteral("1:対象")});
+  videosList_->setAccessibleName(videoLabel->text());
+  videoLabel->setBuddy(videosList_);
   form->addWidget(videoLabel, row, 0, 1, 2);
-  form->addWidget(Combo1, row, 2, Qt::AlignLeft);
+  form->addWidget(videosList_, row, 2, Qt::AlignLeft);
   ++row;
 
   auto* ok = new QPushButton(QStringLiteral("OK"));
@@ -144,64 +144,64 @@ Dialog::Dialog(ProgramState& state, UserDialogs& dialogs, QWidget* parent)
 
   auto* menuBar = new QMenuBar(this);
   QMenu* file = menuBar->addMenu(QStringLiteral("ファイル(&S)"));
-  file->addAction(QStringLiteral("設定の読込(&O)"), this, &Dialog::setGet);
-  file->addAction(QStringLiteral("設定の保存(&P)"), this, &Dialog::setPut);
+  file->addAction(QStringLiteral("設定の読込(&O)"), this, &SettingsDialog::loadSettingsFromFile);
+  file->addAction(QStringLiteral("設定の保存(&P)"), this, &SettingsDialog::saveSettingsToFile);
   columns->setMenuBar(menuBar);
 
-  connect(ok, &QPushButton::clicked, this, &Dialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &Dialog::reject);
-  connect(defaults, &QPushButton::clicked, this, &Dialog::setDefaults);
-  connect(Check1, &QCheckBox::toggled, this, &Dialog::titleFromFolderChanged);
-  Text7->installEventFilter(this);
+  connect(ok, &QPushButton::clicked, this, &SettingsDialog::accept);
+  connect(cancel, &QPushButton::clicked, this, &SettingsDialog::reject);
+  connect(defaults, &QPushButton::clicked, this, &SettingsDialog::setDefaults);
+  connect(titleFromFolderBox_, &QCheckBox::toggled, this, &SettingsDialog::titleFromFolderChanged);
+  backgroundColourBox_->installEventFilter(this);
 
-  DispSet();
+  showCurrentSettings();
 }
 
-QString Dialog::folderTitle() const {
+QString SettingsDialog::folderTitle() const {
   std::string folder, name;
   SplitFolderAndName(state_.settings.PhotoFolder, folder, name);
   return qs(name);
 }
 
-void Dialog::titleFromFolderChanged() {
-  if (Check1->isChecked()) Text1->setText(folderTitle());
-  Text1->setEnabled(!Check1->isChecked());
+void SettingsDialog::titleFromFolderChanged() {
+  if (titleFromFolderBox_->isChecked()) titleBox_->setText(folderTitle());
+  titleBox_->setEnabled(!titleFromFolderBox_->isChecked());
 }
 
-void Dialog::DispSet() {
+void SettingsDialog::showCurrentSettings() {
   const AlbumSettings& s = state_.settings;
-  Check1->setChecked(s.TitleFromFolder == 1);
-  Text1->setText(s.TitleFromFolder == 1 ? folderTitle() : qs(s.AlbumTitle));
-  Text1->setEnabled(s.TitleFromFolder != 1);
+  titleFromFolderBox_->setChecked(s.TitleFromFolder == 1);
+  titleBox_->setText(s.TitleFromFolder == 1 ? folderTitle() : qs(s.AlbumTitle));
+  titleBox_->setEnabled(s.TitleFromFolder != 1);
   showBoxes(s);
 }
 
-void Dialog::showBoxes(const AlbumSettings& s) {
-  Text5->setText(qs(s.AlbumHtml));
-  Text2->setText(qs(s.ThumbFolder));
-  Text3->setText(qs(s.ImageFolder));
-  Text6->setText(QString::number(s.ListPageWidth));
-  Text4->setText(QString::number(s.FrameWidth));
-  Text9->setText(QString::number(s.SlideInterval));
-  Text7->setText(qs(s.BgColor));
-  Text8->setText(qs(s.TextColor));
-  Text10->setText(qs(s.LinkColor));
-  Text11->setText(qs(s.VLinkColor));
-  Text12->setText(qs(s.ALinkColor));
-  Text13->setText(qs(s.BgImage));
-  Text14->setText(qs(s.ReturnPage));
-  Text15->setText(qs(s.CameraFolder));
-  Combo1->setCurrentIndex(s.IncludeVideos != 0 ? 1 : 0);
+void SettingsDialog::showBoxes(const AlbumSettings& s) {
+  albumPageBox_->setText(qs(s.AlbumHtml));
+  thumbFolderBox_->setText(qs(s.ThumbFolder));
+  imageFolderBox_->setText(qs(s.ImageFolder));
+  listPageWidthBox_->setText(QString::number(s.ListPageWidth));
+  frameWidthBox_->setText(QString::number(s.FrameWidth));
+  slideIntervalBox_->setText(QString::number(s.SlideInterval));
+  backgroundColourBox_->setText(qs(s.BgColor));
+  textColourBox_->setText(qs(s.TextColor));
+  linkColourBox_->setText(qs(s.LinkColor));
+  visitedColourBox_->setText(qs(s.VLinkColor));
+  activeLinkColourBox_->setText(qs(s.ALinkColor));
+  backgroundImageBox_->setText(qs(s.BgImage));
+  returnPageBox_->setText(qs(s.ReturnPage));
+  cameraFolderBox_->setText(qs(s.CameraFolder));
+  videosList_->setCurrentIndex(s.IncludeVideos != 0 ? 1 : 0);
 }
 
-void Dialog::setDefaults() {
+void SettingsDialog::setDefaults() {
   const AlbumSettings d = defaultAlbumSettings();
-  Check1->setChecked(true);
+  titleFromFolderBox_->setChecked(true);
   titleFromFolderChanged();
   showBoxes(d);
 }
 
-bool Dialog::storeControls(bool withVideos) {
+bool SettingsDialog::storeControls(bool withVideos) {
   auto refuse = [this](QLineEdit* box, const std::string& message) {
     dialogs_.message(message, ss(windowTitle()), DialogIcon::Warning);
     box->setFocus(Qt::OtherFocusReason);
@@ -210,10 +210,11 @@ bool Dialog::storeControls(bool withVideos) {
   };
   // The names the builds accept, checked by the builds' own rules (the page first, as the
   // boxes are shown).
-  if (auto page = checkAlbumPageName(ss(Text5->text())); !page)
-    return refuse(Text5, page.error().message);
-  const SettingsTexts texts{ss(Text2->text()), ss(Text3->text()), ss(Text4->text()),
-                            ss(Text6->text()), ss(Text9->text())};
+  if (auto page = checkAlbumPageName(ss(albumPageBox_->text())); !page)
+    return refuse(albumPageBox_, page.error().message);
+  const SettingsTexts texts{ss(thumbFolderBox_->text()), ss(imageFolderBox_->text()),
+                            ss(frameWidthBox_->text()), ss(listPageWidthBox_->text()),
+                            ss(slideIntervalBox_->text())};
   AlbumSettings folders;
   folders.ThumbFolder = texts.ThumbFolder;
   folders.ImageFolder = texts.ImageFolder;
@@ -222,60 +223,60 @@ bool Dialog::storeControls(bool withVideos) {
     QLineEdit* box = nullptr;
     switch (problem->box) {
       case SettingsBox::ThumbFolder:
-        box = Text2;
+        box = thumbFolderBox_;
         break;
       case SettingsBox::ImageFolder:
-        box = Text3;
+        box = imageFolderBox_;
         break;
       case SettingsBox::FrameWidth:
-        box = Text4;
+        box = frameWidthBox_;
         break;
       case SettingsBox::ListPageWidth:
-        box = Text6;
+        box = listPageWidthBox_;
         break;
       case SettingsBox::SlideInterval:
-        box = Text9;
+        box = slideIntervalBox_;
         break;
     }
     return refuse(box, problem->message);
   }
-  if (!copyFolders) return refuse(Text3, copyFolders.error().message);
+  if (!copyFolders) return refuse(imageFolderBox_, copyFolders.error().message);
   AlbumSettings& s = state_.settings;
-  s.TitleFromFolder = Check1->isChecked() ? 1 : 0;
-  s.AlbumTitle = ss(Text1->text());
-  s.AlbumHtml = ss(Text5->text());
+  s.TitleFromFolder = titleFromFolderBox_->isChecked() ? 1 : 0;
+  s.AlbumTitle = ss(titleBox_->text());
+  s.AlbumHtml = ss(albumPageBox_->text());
   s.ThumbFolder = texts.ThumbFolder;
   s.ImageFolder = texts.ImageFolder;
   s.ListPageWidth = *wholeInt16(texts.ListPageWidth);
   s.FrameWidth = *wholeInt16(texts.FrameWidth);
   s.SlideInterval = *wholeInt16(texts.SlideInterval);
-  s.BgColor = ss(Text7->text());
-  s.TextColor = ss(Text8->text());
-  s.LinkColor = ss(Text10->text());
-  s.VLinkColor = ss(Text11->text());
-  s.ALinkColor = ss(Text12->text());
-  s.BgImage = ss(Text13->text());
-  s.ReturnPage = ss(Text14->text());
-  s.CameraFolder = ss(Text15->text());
+  s.BgColor = ss(backgroundColourBox_->text());
+  s.TextColor = ss(textColourBox_->text());
+  s.LinkColor = ss(linkColourBox_->text());
+  s.VLinkColor = ss(visitedColourBox_->text());
+  s.ALinkColor = ss(activeLinkColourBox_->text());
+  s.BgImage = ss(backgroundImageBox_->text());
+  s.ReturnPage = ss(returnPageBox_->text());
+  s.CameraFolder = ss(cameraFolderBox_->text());
   // The leading digit of the drop-down's item is the value.
-  if (withVideos) s.IncludeVideos = Combo1->currentText().startsWith(QChar('1')) ? 1 : 0;
+  if (withVideos) s.IncludeVideos = videosList_->currentText().startsWith(QChar('1')) ? 1 : 0;
   return true;
 }
 
-void Dialog::accept() {
+void SettingsDialog::accept() {
   if (storeControls(true)) QDialog::accept();
 }
 
-bool Dialog::eventFilter(QObject* watched, QEvent* event) {
+bool SettingsDialog::eventFilter(QObject* watched, QEvent* event) {
   // Enter in the background-colour box neither closes the dialog nor does anything else.
-  if (watched == Text7 && event->type() == QEvent::KeyPress) {
+  if (watched == backgroundColourBox_ && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;
   }
   return QDialog::eventFilter(watched, event);
 }
 
-QString Dialog::getColor(const QString& hex) {
+QString SettingsDialog::getColor(const QString& hex) {
   const std::int32_t packed = colourOfHex(ss(hex));
   QColorDialog dialog(QColor(packed & 0xFF, (packed >> 8) & 0xFF, (packed >> 16) & 0xFF), this);
   dialog.setOption(QColorDialog::DontUseNativeDialog);
@@ -286,7 +287,7 @@ QString Dialog::getColor(const QString& hex) {
   return qs(ColorToHex(c.red() + c.green() * 256 + c.blue() * 65536));
 }
 
-QString Dialog::Sansyou(const QString& text, int kind) {
+QString SettingsDialog::browse(const QString& text, int kind) {
   const std::string photoFolder = state_.settings.PhotoFolder;
   QFileDialog dialog(this, QStringLiteral("設定の読込"));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -325,7 +326,7 @@ QString Dialog::Sansyou(const QString& text, int kind) {
   return qs(Soutai(ss(chosen), photoFolder));
 }
 
-QString Dialog::chooseSettingsFile(const QString& title, bool save) {
+QString SettingsDialog::chooseSettingsFile(const QString& title, bool save) {
   if (state_.LastSettingsPath.empty())
     state_.LastSettingsPath = folderPrefix(state_.settings.PhotoFolder);
   std::string folder, name;
@@ -348,7 +349,7 @@ QString Dialog::chooseSettingsFile(const QString& title, bool save) {
   return dialog.selectedFiles().constFirst();
 }
 
-void Dialog::setGet() {
+void SettingsDialog::loadSettingsFromFile() {
   const QString file = chooseSettingsFile(QStringLiteral("設定の読込"), false);
   if (file.isEmpty()) return;
   state_.LastSettingsPath = ss(file);
@@ -356,10 +357,10 @@ void Dialog::setGet() {
     dialogs_.message(loaded.error().message, "設定の読込", DialogIcon::Warning);
     return;
   }
-  DispSet();
+  showCurrentSettings();
 }
 
-void Dialog::setPut() {
+void SettingsDialog::saveSettingsToFile() {
   const QString file = chooseSettingsFile(QStringLiteral("設定の保存"), true);
   if (file.isEmpty()) return;
   state_.LastSettingsPath = ss(file);

@@ -1,4 +1,4 @@
-#include "browser/album_preview.h"
+#include "main_window/album_preview.h"
 
 #include <QDesktopServices>
 

@@ -1,4 +1,4 @@
-#include "about/frm_about.h"
+#include "about/about_box.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,7 +15,7 @@
 
 namespace fotela::app {
 
-frmAbout::frmAbout(UserDialogs& dialogs, QWidget* parent) : QDialog(parent), dialogs_(dialogs) {
+AboutBox::AboutBox(UserDialogs& dialogs, QWidget* parent) : QDialog(parent), dialogs_(dialogs) {
   setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報 フォテラ"));
   setWindowModality(Qt::ApplicationModal);
 
@@ -32,7 +32,7 @@ frmAbout::frmAbout(UserDialogs& dialogs, QWidget* parent) : QDialog(parent), dia
   auto* sysInfo = new QPushButton(QStringLiteral("ｼｽﾃﾑ情報(&S)..."));
   sysInfo->setAutoDefault(false);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(sysInfo, &QPushButton::clicked, this, &frmAbout::startSysInfo);
+  connect(sysInfo, &QPushButton::clicked, this, &AboutBox::startSystemInformation);
 
   auto* text = new QVBoxLayout;
   text->addWidget(title);
@@ -50,11 +50,11 @@ frmAbout::frmAbout(UserDialogs& dialogs, QWidget* parent) : QDialog(parent), dia
   layout->addLayout(buttons);
 }
 
-QString frmAbout::versionText() {
+QString AboutBox::versionText() {
   return QStringLiteral(FOTELA_VERSION);
 }
 
-QStringList frmAbout::systemInfoPrograms() {
+QStringList AboutBox::systemInfoPrograms() {
   return {QStringLiteral("kinfocenter"),
           QStringLiteral("hardinfo2"),
           QStringLiteral("hardinfo"),
@@ -63,7 +63,7 @@ QStringList frmAbout::systemInfoPrograms() {
           QStringLiteral("xfce4-taskmanager")};
 }
 
-void frmAbout::startSysInfo() {
+void AboutBox::startSystemInformation() {
   for (const QString& name : systemInfoPrograms()) {
     const QString program = QStandardPaths::findExecutable(name);
     if (!program.isEmpty() && QProcess::startDetached(program, {})) return;

@@ -1,4 +1,4 @@
-#include "browser/frm_main.h"
+#include "main_window/main_window.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -27,21 +27,21 @@
 
 #include <filesystem>
 
-#include "browser/album_preview.h"
-#include "browser/form1.h"
-#include "browser/form2.h"
-#include "browser/menu_commands.h"
-#include "browser/photo_list_model.h"
 #include "common/busy_cursor.h"
 #include "common/paths.h"
 #include "common/user_dialogs.h"
-#include "editor/frm_edit_img.h"
+#include "editor/editor_window.h"
+#include "main_window/album_preview.h"
+#include "main_window/description_dialog.h"
+#include "main_window/menu_commands.h"
+#include "main_window/photo_list_model.h"
+#include "main_window/photo_viewer.h"
 #include "photos/order_file.h"
 #include "program/folder_change.h"
 #include "program/program_state.h"
 #include "publish/build_commands.h"
 #include "settings/settings_file.h"
-#include "thumbs/jpeg_save.h"
+#include "thumbnails/thumbnail_window.h"
 
 namespace fotela::app {
 namespace {
@@ -89,7 +89,7 @@ bool isUnder(const QString& path, const QString& root) {
 
 }  // namespace
 
-frmMain::frmMain(ProgramState& state, UserDialogs& dialogs, QWidget* parent)
+MainWindow::MainWindow(ProgramState& state, UserDialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), state_(state), dialogs_(dialogs) {
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(QStringLiteral("フォテラ"));
@@ -99,7 +99,7 @@ frmMain::frmMain(ProgramState& state, UserDialogs& dialogs, QWidget* parent)
   updateCommands();
 }
 
-frmMain::~frmMain() {
+MainWindow::~MainWindow() {
   if (copies_) copies_->requestStop(true);
   stopScan();
   // The controls go after this part of the window: a focus change or a model reset while
@@ -108,101 +108,103 @@ frmMain::~frmMain() {
     QObject::disconnect(child, nullptr, this, nullptr);
 }
 
-void frmMain::buildControls() {
+void MainWindow::buildControls() {
   auto* central = new QWidget(this);
   central->setObjectName(QStringLiteral("picTitles"));
   setCentralWidget(central);
 
-  Label1_ = new QLabel(QStringLiteral("タイトル"), central);
-  Label1_->setObjectName(QStringLiteral("Label1"));
-  Text1_ = new QLineEdit(QStringLiteral("アルバム"), central);
-  Text1_->setObjectName(QStringLiteral("Text1"));
-  Text1_->setMinimumWidth(2292 / kTwipsPerPixel);
-  Label1_->setBuddy(Text1_);
+  titleLabel_ = new QLabel(QStringLiteral("タイトル"), central);
+  titleLabel_->setObjectName(QStringLiteral("Label1"));
+  titleBox_ = new QLineEdit(QStringLiteral("アルバム"), central);
+  titleBox_->setObjectName(QStringLiteral("Text1"));
+  titleBox_->setMinimumWidth(2292 / kTwipsPerPixel);
+  titleLabel_->setBuddy(titleBox_);
   auto button = [central](const char* name, const QString& caption) {
     auto* b = new QPushButton(caption, central);
     b->setObjectName(QString::fromLatin1(name));
     b->setAutoDefault(false);
     return b;
   };
-  Command1_ = button("Command1", QStringLiteral("作成"));
-  Command2_ = button("Command2", QStringLiteral("表示"));
-  Command3_ = button("Command3", QStringLiteral("終了"));
-  Command4Up_ = button("Command4_0", QStringLiteral("↑"));
-  Command4Down_ = button("Command4_1", QStringLiteral("↓"));
-  Command4Up_->setAccessibleDescription(QStringLiteral("選んだ写真を上へ移動"));
-  Command4Down_->setAccessibleDescription(QStringLiteral("選んだ写真を下へ移動"));
-  for (QPushButton* b : {Command4Up_, Command4Down_}) b->setMaximumWidth(372 / kTwipsPerPixel + 8);
+  buildButton_ = button("Command1", QStringLiteral("作成"));
+  showAlbumButton_ = button("Command2", QStringLiteral("表示"));
+  quitButton_ = button("Command3", QStringLiteral("終了"));
+  moveUpButton_ = button("Command4_0", QStringLiteral("↑"));
+  moveDownButton_ = button("Command4_1", QStringLiteral("↓"));
+  moveUpButton_->setAccessibleDescription(QStringLiteral("選んだ写真を上へ移動"));
+  moveDownButton_->setAccessibleDescription(QStringLiteral("選んだ写真を下へ移動"));
+  for (QPushButton* b : {moveUpButton_, moveDownButton_})
+    b->setMaximumWidth(372 / kTwipsPerPixel + 8);
 
   auto* top = new QHBoxLayout;
-  top->addWidget(Label1_);
-  Text1_->setMaximumWidth(2 * 2292 / kTwipsPerPixel);
-  top->addWidget(Text1_, 1);
-  for (QPushButton* b : {Command1_, Command2_, Command3_, Command4Up_, Command4Down_})
+  top->addWidget(titleLabel_);
+  titleBox_->setMaximumWidth(2 * 2292 / kTwipsPerPixel);
+  top->addWidget(titleBox_, 1);
+  for (QPushButton* b :
+       {buildButton_, showAlbumButton_, quitButton_, moveUpButton_, moveDownButton_})
     top->addWidget(b);
   top->addStretch(1);
 
-  Drive1_ = new QComboBox(central);
-  Drive1_->setObjectName(QStringLiteral("Drive1"));
-  Drive1_->setAccessibleName(QStringLiteral("ドライブ"));
-  for (const QStorageInfo& v : photoVolumes()) Drive1_->addItem(v.rootPath(), v.rootPath());
+  driveList_ = new QComboBox(central);
+  driveList_->setObjectName(QStringLiteral("Drive1"));
+  driveList_->setAccessibleName(QStringLiteral("ドライブ"));
+  for (const QStorageInfo& v : photoVolumes()) driveList_->addItem(v.rootPath(), v.rootPath());
 
   folders_ = new QFileSystemModel(this);
   folders_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
   folders_->setReadOnly(true);
-  Dir1_ = new QTreeView(central);
-  Dir1_->setObjectName(QStringLiteral("Dir1"));
-  Dir1_->setAccessibleName(QStringLiteral("フォルダー"));
-  Dir1_->setModel(folders_);
-  Dir1_->setHeaderHidden(true);
-  for (int c = 1; c < folders_->columnCount(); ++c) Dir1_->hideColumn(c);
+  folderTree_ = new QTreeView(central);
+  folderTree_->setObjectName(QStringLiteral("Dir1"));
+  folderTree_->setAccessibleName(QStringLiteral("フォルダー"));
+  folderTree_->setModel(folders_);
+  folderTree_->setHeaderHidden(true);
+  for (int c = 1; c < folders_->columnCount(); ++c) folderTree_->hideColumn(c);
 
   // The drive list's caption, for screen readers and for the eye.
   auto* driveLabel = new QLabel(QStringLiteral("ドライブ"), central);
-  driveLabel->setBuddy(Drive1_);
+  driveLabel->setBuddy(driveList_);
   auto* driveRow = new QHBoxLayout;
   driveRow->addWidget(driveLabel);
-  driveRow->addWidget(Drive1_, 1);
+  driveRow->addWidget(driveList_, 1);
   auto* left = new QWidget;
   auto* leftLayout = new QVBoxLayout(left);
   leftLayout->setContentsMargins(0, 0, 0, 0);
   leftLayout->addLayout(driveRow);
-  leftLayout->addWidget(Dir1_, 1);
+  leftLayout->addWidget(folderTree_, 1);
 
   model_ = new PhotoListModel(state_.photos, this);
-  lvListView_ = new QTableView(central);
-  lvListView_->setObjectName(QStringLiteral("lvListView"));
-  lvListView_->setAccessibleName(QStringLiteral("写真の一覧"));
-  lvListView_->setModel(model_);
-  lvListView_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  lvListView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  lvListView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  lvListView_->setShowGrid(false);
-  lvListView_->setWordWrap(false);
-  lvListView_->verticalHeader()->hide();
-  lvListView_->verticalHeader()->setDefaultSectionSize(lvListView_->fontMetrics().height() + 8);
-  lvListView_->setIconSize(QSize(24, 24));
-  lvListView_->setDragEnabled(true);
-  lvListView_->setAcceptDrops(true);
-  lvListView_->setDropIndicatorShown(true);
-  lvListView_->setDragDropMode(QAbstractItemView::InternalMove);
-  lvListView_->setDefaultDropAction(Qt::MoveAction);
-  lvListView_->setDragDropOverwriteMode(false);
-  lvListView_->setSortingEnabled(false);
-  lvListView_->horizontalHeader()->setSectionsClickable(true);
-  lvListView_->horizontalHeader()->setHighlightSections(false);
+  photoList_ = new QTableView(central);
+  photoList_->setObjectName(QStringLiteral("lvListView"));
+  photoList_->setAccessibleName(QStringLiteral("写真の一覧"));
+  photoList_->setModel(model_);
+  photoList_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  photoList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  photoList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  photoList_->setShowGrid(false);
+  photoList_->setWordWrap(false);
+  photoList_->verticalHeader()->hide();
+  photoList_->verticalHeader()->setDefaultSectionSize(photoList_->fontMetrics().height() + 8);
+  photoList_->setIconSize(QSize(24, 24));
+  photoList_->setDragEnabled(true);
+  photoList_->setAcceptDrops(true);
+  photoList_->setDropIndicatorShown(true);
+  photoList_->setDragDropMode(QAbstractItemView::InternalMove);
+  photoList_->setDefaultDropAction(Qt::MoveAction);
+  photoList_->setDragDropOverwriteMode(false);
+  photoList_->setSortingEnabled(false);
+  photoList_->horizontalHeader()->setSectionsClickable(true);
+  photoList_->horizontalHeader()->setHighlightSections(false);
   for (int c = 0; c < PhotoListModel::kColumnCount; ++c)
-    lvListView_->setColumnWidth(c, PhotoListModel::kColumnTwips[c] / kTwipsPerPixel);
-  lvListView_->installEventFilter(this);
-  lvListView_->viewport()->installEventFilter(this);
+    photoList_->setColumnWidth(c, PhotoListModel::kColumnTwips[c] / kTwipsPerPixel);
+  photoList_->installEventFilter(this);
+  photoList_->viewport()->installEventFilter(this);
 
   splitter_ = new QSplitter(Qt::Horizontal, central);
   splitter_->setObjectName(QStringLiteral("imgSplitter"));
   splitter_->setChildrenCollapsible(false);
   splitter_->addWidget(left);
-  splitter_->addWidget(lvListView_);
+  splitter_->addWidget(photoList_);
   left->setMinimumWidth(100);
-  lvListView_->setMinimumWidth(100);
+  photoList_->setMinimumWidth(100);
   splitter_->setStretchFactor(1, 1);
   splitter_->setSizes({1968 / kTwipsPerPixel, 4000});
 
@@ -239,19 +241,19 @@ void frmMain::buildControls() {
     setStatus(QStringLiteral("%1  (%2)").arg(qs(scanFolder_)).arg(scanSeen_.load()));
   });
 
-  connect(Command1_, &QPushButton::clicked, this, &frmMain::mnuAlbum_Click);
-  connect(Command2_, &QPushButton::clicked, this, &frmMain::mnuEditAlbum_Click);
-  connect(Command3_, &QPushButton::clicked, this, &QWidget::close);
-  connect(Command4Up_, &QPushButton::clicked, this, [this] {
-    UpDown(-1);
-    lvListView_->setFocus();
+  connect(buildButton_, &QPushButton::clicked, this, &MainWindow::buildAlbum);
+  connect(showAlbumButton_, &QPushButton::clicked, this, &MainWindow::showAlbum);
+  connect(quitButton_, &QPushButton::clicked, this, &QWidget::close);
+  connect(moveUpButton_, &QPushButton::clicked, this, [this] {
+    moveSelection(-1);
+    photoList_->setFocus();
   });
-  connect(Command4Down_, &QPushButton::clicked, this, [this] {
-    UpDown(1);
-    lvListView_->setFocus();
+  connect(moveDownButton_, &QPushButton::clicked, this, [this] {
+    moveSelection(1);
+    photoList_->setFocus();
   });
-  connect(Text1_, &QLineEdit::editingFinished, this, &frmMain::commitTitle);
-  connect(Drive1_, &QComboBox::activated, this, &frmMain::Drive1_Change);
+  connect(titleBox_, &QLineEdit::editingFinished, this, &MainWindow::commitTitle);
+  connect(driveList_, &QComboBox::activated, this, &MainWindow::driveChosen);
   // Rows of the folder model change under the tree when a folder appears or goes, which
   // can move the current item to a neighbour: that is no folder change of the user's, so
   // the tree goes back to the folder shown.
@@ -261,11 +263,11 @@ void frmMain::buildControls() {
           [this] { foldersChanging_ = true; });
   connect(folders_, &QAbstractItemModel::rowsRemoved, this, [this] { foldersChanging_ = false; });
   connect(folders_, &QAbstractItemModel::layoutChanged, this, [this] { foldersChanging_ = false; });
-  connect(Dir1_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
+  connect(folderTree_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
     // The user changes the current folder in the tree, which then has the focus; the model
     // also moves it while folders are read in the background.
-    if (!foldersChanging_ && Dir1_->hasFocus()) {
-      Dir1_Change();
+    if (!foldersChanging_ && folderTree_->hasFocus()) {
+      folderChosen();
       return;
     }
     QTimer::singleShot(0, this, [this] { selectFolderInLists(state_.settings.PhotoFolder); });
@@ -273,86 +275,88 @@ void frmMain::buildControls() {
   // The folder model reads folders in the background: show the current folder once its
   // parent has been read.
   connect(folders_, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
-    const QModelIndex current = Dir1_->currentIndex();
+    const QModelIndex current = folderTree_->currentIndex();
     if (current.isValid() && folders_->filePath(current.parent()) == loaded)
-      Dir1_->scrollTo(current, QAbstractItemView::PositionAtCenter);
+      folderTree_->scrollTo(current, QAbstractItemView::PositionAtCenter);
   });
-  connect(lvListView_, &QAbstractItemView::doubleClicked, this, &frmMain::ShowPhoto);
-  connect(lvListView_->horizontalHeader(), &QHeaderView::sectionClicked, this,
+  connect(photoList_, &QAbstractItemView::doubleClicked, this, &MainWindow::showPhoto);
+  connect(photoList_->horizontalHeader(), &QHeaderView::sectionClicked, this,
           [this](int column) { model_->sortAsText(column); });
-  connect(model_, &PhotoListModel::orderChanged, this, &frmMain::markOrderChanged);
+  connect(model_, &PhotoListModel::orderChanged, this, &MainWindow::markOrderChanged);
 }
 
-QAction* frmMain::addItem(QMenu* menu, const char* name, const QString& caption, bool enabled) {
+QAction* MainWindow::addItem(QMenu* menu, const char* name, const QString& caption, bool enabled) {
   auto* action = menu->addAction(caption);
   action->setObjectName(QString::fromLatin1(name));
   action->setEnabled(enabled);
   return action;
 }
 
-void frmMain::buildMenus() {
+void MainWindow::buildMenus() {
   QMenu* mnuFile = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
   mnuFile->setObjectName(QStringLiteral("mnuFile"));
-  mnuOpen_ = addItem(mnuFile, "mnuOpen", QStringLiteral("開く(&O)"), true);
-  mnuEnd_ = addItem(mnuFile, "mnuEnd", QStringLiteral("終了(&Q)"), true);
+  openAction_ = addItem(mnuFile, "mnuOpen", QStringLiteral("開く(&O)"), true);
+  quitAction_ = addItem(mnuFile, "mnuEnd", QStringLiteral("終了(&Q)"), true);
 
   QMenu* mnuEdit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
   mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
-  mnuAlbum_ = addItem(mnuEdit, "mnuAlbum", QStringLiteral("アルバム作成(&A)"), true);
-  mnuEditHTML_ =
+  buildAction_ = addItem(mnuEdit, "mnuAlbum", QStringLiteral("アルバム作成(&A)"), true);
+  pagesOnlyAction_ =
       addItem(mnuEdit, "mnuEditHTML", QStringLiteral("アルバムＨＴＭＬのみ作成(&H)"), true);
-  mnuthum_ = addItem(mnuEdit, "mnuthum", QStringLiteral("縮小画像のみ作成"), true);
-  mnuInf_ = addItem(mnuEdit, "mnuInf", QStringLiteral("写真の説明文"), true);
-  mnuInfSave_ = addItem(mnuEdit, "mnuInfSave", QStringLiteral("写真の順序／説明文の保存"), false);
-  mnuEditSet_ = addItem(mnuEdit, "mnuEditSet", QStringLiteral("設定(&S)"), true);
+  copiesOnlyAction_ = addItem(mnuEdit, "mnuthum", QStringLiteral("縮小画像のみ作成"), true);
+  descriptionAction_ = addItem(mnuEdit, "mnuInf", QStringLiteral("写真の説明文"), true);
+  saveOrderAction_ =
+      addItem(mnuEdit, "mnuInfSave", QStringLiteral("写真の順序／説明文の保存"), false);
+  settingsAction_ = addItem(mnuEdit, "mnuEditSet", QStringLiteral("設定(&S)"), true);
 
   QMenu* mnuDisp = menuBar()->addMenu(QStringLiteral("表示(&V)"));
   mnuDisp->setObjectName(QStringLiteral("mnuDisp"));
-  mnuEditDisp_ = addItem(mnuDisp, "mnuEditDisp", QStringLiteral("画像表示(&V)"), true);
-  mnuEditAlbum_ = addItem(mnuDisp, "mnuEditAlbum", QStringLiteral("アルバム表示(&D)"), false);
-  mnuReDisp_ = addItem(mnuDisp, "mnuReDisp", QStringLiteral("最新の情報に更新(&R)"), true);
-  mnuReDisp_->setShortcut(QKeySequence(Qt::Key_F5));
+  viewPhotoAction_ = addItem(mnuDisp, "mnuEditDisp", QStringLiteral("画像表示(&V)"), true);
+  showAlbumAction_ = addItem(mnuDisp, "mnuEditAlbum", QStringLiteral("アルバム表示(&D)"), false);
+  refreshAction_ = addItem(mnuDisp, "mnuReDisp", QStringLiteral("最新の情報に更新(&R)"), true);
+  refreshAction_->setShortcut(QKeySequence(Qt::Key_F5));
 
   QMenu* mnuTool = menuBar()->addMenu(QStringLiteral("ツール(&T)"));
   mnuTool->setObjectName(QStringLiteral("mnuTool"));
-  mnuCopy_ = addItem(mnuTool, "mnuCopy", QStringLiteral("カメラより写真をコピー(&C)"), false);
-  mnuDel_ = addItem(mnuTool, "mnuDel", QStringLiteral("カメラの写真を削除(&D)"), false);
-  mnuMDir_ = addItem(mnuTool, "mnuMDir", QStringLiteral("フォルダーを作成(&W)"), true);
-  mnuMenu_ = addItem(mnuTool, "mnuMenu", QStringLiteral("メニューHTMLを作成(&M)"), true);
-  mnuEditImg_ = addItem(mnuTool, "mnuEditImg", QStringLiteral("画像の編集(&E)"), true);
-  mnuSmallChr_ = addItem(mnuTool, "mnuSmallChr", QStringLiteral("ファイル名を小文字に統一"), true);
+  cameraCopyAction_ =
+      addItem(mnuTool, "mnuCopy", QStringLiteral("カメラより写真をコピー(&C)"), false);
+  cameraDeleteAction_ = addItem(mnuTool, "mnuDel", QStringLiteral("カメラの写真を削除(&D)"), false);
+  newFolderAction_ = addItem(mnuTool, "mnuMDir", QStringLiteral("フォルダーを作成(&W)"), true);
+  menuPageAction_ = addItem(mnuTool, "mnuMenu", QStringLiteral("メニューHTMLを作成(&M)"), true);
+  editPhotoAction_ = addItem(mnuTool, "mnuEditImg", QStringLiteral("画像の編集(&E)"), true);
+  lowerCaseAction_ =
+      addItem(mnuTool, "mnuSmallChr", QStringLiteral("ファイル名を小文字に統一"), true);
 
   QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
   mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-  mnuHelphelp_ = addItem(mnuHelp, "mnuHelphelp", QStringLiteral("操作説明(&H)"), true);
-  mnuHelpAbout_ = addItem(mnuHelp, "mnuHelpAbout", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)"), true);
+  helpAction_ = addItem(mnuHelp, "mnuHelphelp", QStringLiteral("操作説明(&H)"), true);
+  aboutAction_ = addItem(mnuHelp, "mnuHelpAbout", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)"), true);
 
-  connect(mnuOpen_, &QAction::triggered, this, &frmMain::mnuOpen_Click);
-  connect(mnuEnd_, &QAction::triggered, this, &QWidget::close);
-  connect(mnuAlbum_, &QAction::triggered, this, &frmMain::mnuAlbum_Click);
-  connect(mnuEditHTML_, &QAction::triggered, this, &frmMain::mnuEditHTML_Click);
-  connect(mnuthum_, &QAction::triggered, this, &frmMain::mnuthum_Click);
-  connect(mnuInf_, &QAction::triggered, this, &frmMain::mnuInf_Click);
-  connect(mnuInfSave_, &QAction::triggered, this, &frmMain::mnuInfSave_Click);
-  connect(mnuEditDisp_, &QAction::triggered, this, &frmMain::mnuEditDisp_Click);
-  connect(mnuEditAlbum_, &QAction::triggered, this, &frmMain::mnuEditAlbum_Click);
-  connect(mnuReDisp_, &QAction::triggered, this, &frmMain::refreshFolder);
-  connect(mnuEditSet_, &QAction::triggered, this, &frmMain::mnuEditSet_Click);
-  connect(mnuEditImg_, &QAction::triggered, this, &frmMain::mnuEditImg_Click);
-  connect(mnuCopy_, &QAction::triggered, this, [this] { runTool(copyFromCamera); });
-  connect(mnuDel_, &QAction::triggered, this, [this] { runTool(deleteFromCamera); });
-  connect(mnuMDir_, &QAction::triggered, this, [this] { runTool(createFolder); });
-  connect(mnuMenu_, &QAction::triggered, this, [this] { runTool(createMenuPage); });
-  connect(mnuSmallChr_, &QAction::triggered, this, [this] { runTool(lowerCaseFileNames); });
+  connect(openAction_, &QAction::triggered, this, &MainWindow::openFolder);
+  connect(quitAction_, &QAction::triggered, this, &QWidget::close);
+  connect(buildAction_, &QAction::triggered, this, &MainWindow::buildAlbum);
+  connect(pagesOnlyAction_, &QAction::triggered, this, &MainWindow::writePagesOnly);
+  connect(copiesOnlyAction_, &QAction::triggered, this, &MainWindow::makeCopiesOnly);
+  connect(descriptionAction_, &QAction::triggered, this, &MainWindow::editDescription);
+  connect(saveOrderAction_, &QAction::triggered, this, &MainWindow::saveOrder);
+  connect(viewPhotoAction_, &QAction::triggered, this, &MainWindow::showPhoto);
+  connect(showAlbumAction_, &QAction::triggered, this, &MainWindow::showAlbum);
+  connect(refreshAction_, &QAction::triggered, this, &MainWindow::refreshFolder);
+  connect(settingsAction_, &QAction::triggered, this, &MainWindow::editSettings);
+  connect(editPhotoAction_, &QAction::triggered, this, &MainWindow::editPhoto);
+  connect(cameraCopyAction_, &QAction::triggered, this, [this] { runTool(copyFromCamera); });
+  connect(cameraDeleteAction_, &QAction::triggered, this, [this] { runTool(deleteFromCamera); });
+  connect(newFolderAction_, &QAction::triggered, this, [this] { runTool(createFolder); });
+  connect(menuPageAction_, &QAction::triggered, this, [this] { runTool(createMenuPage); });
+  connect(lowerCaseAction_, &QAction::triggered, this, [this] { runTool(lowerCaseFileNames); });
   // Help and the about box change nothing, so they stay open to every moment.
-  connect(mnuHelphelp_, &QAction::triggered, this,
-          [this] { showHelpPage(this, state_, dialogs_); });
-  connect(mnuHelpAbout_, &QAction::triggered, this, [this] { showAbout(this, state_, dialogs_); });
+  connect(helpAction_, &QAction::triggered, this, [this] { showHelpPage(this, state_, dialogs_); });
+  connect(aboutAction_, &QAction::triggered, this, [this] { showAbout(this, state_, dialogs_); });
 }
 
 // ---- loading, placement, closing
 
-void frmMain::load() {
+void MainWindow::load() {
   restorePlacement();
   // A folder named on the command line stays, also on a first run without settings file.
   const std::string given = state_.settings.PhotoFolder;
@@ -370,12 +374,12 @@ void frmMain::load() {
   loaded_ = true;
 }
 
-void frmMain::applySettingsToWindow() {
-  Text1_->setText(qs(state_.settings.AlbumTitle));
+void MainWindow::applySettingsToWindow() {
+  titleBox_->setText(qs(state_.settings.AlbumTitle));
   updateCommands();
 }
 
-void frmMain::restorePlacement() {
+void MainWindow::restorePlacement() {
   QSettings store = placementStore();
   store.beginGroup(QStringLiteral("Settings"));
   auto twips = [&store](const char* key, int fallback) {
@@ -387,7 +391,7 @@ void frmMain::restorePlacement() {
   resize(std::max(twips("MainWidth", 6500), 200), std::max(twips("MainHeight", 6500), 100));
 }
 
-void frmMain::storePlacement() {
+void MainWindow::storePlacement() {
   QSettings store = placementStore();
   store.beginGroup(QStringLiteral("Settings"));
   if (!isMinimized()) {
@@ -399,13 +403,13 @@ void frmMain::storePlacement() {
   store.setValue(QStringLiteral("ViewMode"), QString::number(kReportViewMode));
 }
 
-void frmMain::abandon() {
+void MainWindow::abandon() {
   abandoned_ = true;
   stopScan();
   close();
 }
 
-void frmMain::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   if (abandoned_ || closing_) {
     QMainWindow::closeEvent(event);
     emit closed();
@@ -429,7 +433,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
 
 // ---- folders
 
-bool frmMain::selectFolder(const std::string& folder) {
+bool MainWindow::selectFolder(const std::string& folder) {
   if (folder.empty()) return false;
   std::error_code ec;
   if (!std::filesystem::is_directory(folder, ec)) return false;
@@ -439,36 +443,36 @@ bool frmMain::selectFolder(const std::string& folder) {
   return true;
 }
 
-bool frmMain::selectFolderInLists(const std::string& folder) {
+bool MainWindow::selectFolderInLists(const std::string& folder) {
   const QString path = qs(folder);
   // The volume with the longest mount-point prefix of the folder.
   int best = -1;
-  for (int i = 0; i < Drive1_->count(); ++i) {
-    const QString root = Drive1_->itemData(i).toString();
+  for (int i = 0; i < driveList_->count(); ++i) {
+    const QString root = driveList_->itemData(i).toString();
     if (isUnder(path, root) &&
-        (best < 0 || root.size() > Drive1_->itemData(best).toString().size()))
+        (best < 0 || root.size() > driveList_->itemData(best).toString().size()))
       best = i;
   }
   if (best < 0) {
-    Drive1_->addItem(QStringLiteral("/"), QStringLiteral("/"));
-    best = Drive1_->count() - 1;
+    driveList_->addItem(QStringLiteral("/"), QStringLiteral("/"));
+    best = driveList_->count() - 1;
   }
-  Drive1_->setCurrentIndex(best);
-  const QString root = Drive1_->itemData(best).toString();
+  driveList_->setCurrentIndex(best);
+  const QString root = driveList_->itemData(best).toString();
   folders_->setRootPath(root);
-  Dir1_->setRootIndex(folders_->index(root));
+  folderTree_->setRootIndex(folders_->index(root));
   const QModelIndex at = folders_->index(path);
   if (!at.isValid()) return false;
   {
-    const QSignalBlocker block(Dir1_->selectionModel());
-    Dir1_->setCurrentIndex(at);
+    const QSignalBlocker block(folderTree_->selectionModel());
+    folderTree_->setCurrentIndex(at);
   }
-  Dir1_->scrollTo(at);
+  folderTree_->scrollTo(at);
   return true;
 }
 
-void frmMain::Drive1_Change(int index) {
-  const QString root = Drive1_->itemData(index).toString();
+void MainWindow::driveChosen(int index) {
+  const QString root = driveList_->itemData(index).toString();
   if (!QFileInfo(root).isReadable()) {
     // A volume that cannot be opened: the lists stay where they were.
     selectFolderInLists(state_.settings.PhotoFolder);
@@ -477,17 +481,17 @@ void frmMain::Drive1_Change(int index) {
   selectFolder(root.toStdString());
 }
 
-void frmMain::Dir1_Change() {
-  const QModelIndex at = Dir1_->currentIndex();
+void MainWindow::folderChosen() {
+  const QModelIndex at = folderTree_->currentIndex();
   if (!at.isValid()) return;
   startScan(normalFolderPath(folders_->filePath(at).toStdString()));
 }
 
-void frmMain::refreshFolder() {
+void MainWindow::refreshFolder() {
   startScan(state_.settings.PhotoFolder);
 }
 
-void frmMain::startScan(const std::string& folder) {
+void MainWindow::startScan(const std::string& folder) {
   if (folder.empty()) return;
   stopScan();
   if (!busy_) busy_ = std::make_unique<BusyCursor>();
@@ -516,7 +520,7 @@ void frmMain::startScan(const std::string& folder) {
   updateCommands();
 }
 
-void frmMain::stopScan() {
+void MainWindow::stopScan() {
   if (!scanner_.joinable()) return;
   scanner_.request_stop();
   scanner_.join();
@@ -527,11 +531,11 @@ void frmMain::stopScan() {
   updateCommands();
 }
 
-bool frmMain::scanning() const {
+bool MainWindow::scanning() const {
   return scanner_.joinable();
 }
 
-void frmMain::scanEnded(quint64 generation, std::optional<FolderScan> scan) {
+void MainWindow::scanEnded(quint64 generation, std::optional<FolderScan> scan) {
   if (generation != scanGeneration_) return;
   if (scanner_.joinable()) scanner_.join();
   scanTicker_->stop();
@@ -539,8 +543,8 @@ void frmMain::scanEnded(quint64 generation, std::optional<FolderScan> scan) {
   applyFolderScan(state_, scanFolder_, std::move(scan));
   const AlbumSettings& s = state_.settings;
   model_->resetRows(qs(folderPrefix(folderPrefix(s.PhotoFolder) + s.ThumbFolder)));
-  if (!state_.photos.empty()) lvListView_->selectRow(0);
-  Text1_->setText(qs(s.AlbumTitle));
+  if (!state_.photos.empty()) photoList_->selectRow(0);
+  titleBox_->setText(qs(s.AlbumTitle));
   setStatus(qs(s.PhotoFolder));
   busy_.reset();
   updateCommands();
@@ -549,11 +553,11 @@ void frmMain::scanEnded(quint64 generation, std::optional<FolderScan> scan) {
     firstScan_ = false;
     emit firstFolderReady();
     if (state_.AutoMode == 1 && !automaticDone_)
-      QTimer::singleShot(0, this, &frmMain::runAutomaticBuild);
+      QTimer::singleShot(0, this, &MainWindow::runAutomaticBuild);
   }
 }
 
-void frmMain::mnuOpen_Click() {
+void MainWindow::openFolder() {
   QFileDialog dialog(this, QStringLiteral("開く"), qs(state_.settings.PhotoFolder),
                      QStringLiteral("全てのファイル (*)"));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -565,40 +569,39 @@ void frmMain::mnuOpen_Click() {
 
 // ---- the list
 
-std::vector<int> frmMain::selectedRows() const {
+std::vector<int> MainWindow::selectedRows() const {
   std::vector<int> rows;
-  for (const QModelIndex& i : lvListView_->selectionModel()->selectedRows())
-    rows.push_back(i.row());
+  for (const QModelIndex& i : photoList_->selectionModel()->selectedRows()) rows.push_back(i.row());
   std::sort(rows.begin(), rows.end());
   return rows;
 }
 
-int frmMain::selectedRow() const {
+int MainWindow::selectedRow() const {
   const std::vector<int> rows = selectedRows();
   if (!rows.empty()) return rows.front();
-  const QModelIndex current = lvListView_->currentIndex();
+  const QModelIndex current = photoList_->currentIndex();
   return current.isValid() ? current.row() : -1;
 }
 
-std::string frmMain::selectedPhotoPath() const {
+std::string MainWindow::selectedPhotoPath() const {
   const int row = selectedRow();
   if (row < 0 || row >= static_cast<int>(state_.photos.size())) return {};
   return folderPrefix(state_.settings.PhotoFolder) +
          state_.photos[static_cast<std::size_t>(row)].fileName();
 }
 
-void frmMain::UpDown(int delta) {
+void MainWindow::moveSelection(int delta) {
   if (scanning() || copies_ || busy_) return;
   model_->moveBlock(selectedRows(), delta);
-  lvListView_->scrollTo(lvListView_->currentIndex());
+  photoList_->scrollTo(photoList_->currentIndex());
 }
 
-void frmMain::markOrderChanged() {
+void MainWindow::markOrderChanged() {
   state_.OrderChanged = 1;
-  mnuInfSave_->setEnabled(true);
+  saveOrderAction_->setEnabled(true);
 }
 
-void frmMain::askSaveOrder() {
+void MainWindow::askSaveOrder() {
   if (state_.OrderChanged == 0) return;
   if (dialogs_.ask(kSaveOrderQuestion, kSaveOrderCaption, DialogButtons::OkCancel,
                    DialogIcon::Information) == DialogAnswer::Ok) {
@@ -607,72 +610,64 @@ void frmMain::askSaveOrder() {
         !saved)
       dialogs_.message(saved.error().message, kProgramTitle, DialogIcon::Warning);
   }
-  mnuInfSave_->setEnabled(state_.OrderChanged != 0);
+  saveOrderAction_->setEnabled(state_.OrderChanged != 0);
 }
 
-void frmMain::mnuInfSave_Click() {
+void MainWindow::saveOrder() {
   if (Result<void> saved =
           TitlePut(state_.settings.PhotoFolder, state_.photos, state_.OrderChanged);
       !saved)
     dialogs_.message(saved.error().message, kProgramTitle, DialogIcon::Warning);
-  mnuInfSave_->setEnabled(state_.OrderChanged != 0);
+  saveOrderAction_->setEnabled(state_.OrderChanged != 0);
 }
 
-bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == lvListView_ && event->type() == QEvent::KeyPress) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == photoList_ && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->modifiers() == Qt::ControlModifier &&
         (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
-      UpDown(key->key() == Qt::Key_Up ? -1 : 1);
+      moveSelection(key->key() == Qt::Key_Up ? -1 : 1);
       return true;
     }
   }
-  if (watched == lvListView_->viewport() && event->type() == QEvent::MouseButtonRelease) {
+  if (watched == photoList_->viewport() && event->type() == QEvent::MouseButtonRelease) {
     auto* mouse = static_cast<QMouseEvent*>(event);
     if (mouse->button() == Qt::RightButton || mouse->button() == Qt::MiddleButton) {
-      const QModelIndex at = lvListView_->indexAt(mouse->position().toPoint());
-      if (at.isValid() && !lvListView_->selectionModel()->isRowSelected(at.row()))
-        lvListView_->selectRow(at.row());
-      showDescription();
+      const QModelIndex at = photoList_->indexAt(mouse->position().toPoint());
+      if (at.isValid() && !photoList_->selectionModel()->isRowSelected(at.row()))
+        photoList_->selectRow(at.row());
+      editDescription();
       return true;
     }
   }
   return QMainWindow::eventFilter(watched, event);
 }
 
-void frmMain::mnuInf_Click() {
-  showDescription();
-}
-
-void frmMain::showDescription() {
+void MainWindow::editDescription() {
   if (state_.photos.empty() || scanning() || copies_) return;
   int row = selectedRow();
   if (row < 0) row = 0;
   const PhotoEntry& e = state_.photos[static_cast<std::size_t>(row)];
   const AlbumSettings& s = state_.settings;
-  Form2 form(this);
+  DescriptionDialog form(this);
   form.prepare(qs(folderPrefix(folderPrefix(s.PhotoFolder) + s.ThumbFolder) + e.fileName()),
                qs(e.description));
   if (form.exec() == QDialog::Accepted)
     model_->setDescription(row, form.description().toStdString());
 }
 
-void frmMain::mnuEditDisp_Click() {
-  ShowPhoto();
-}
-
-void frmMain::ShowPhoto() {
+void MainWindow::showPhoto() {
   const int row = selectedRow();
   if (state_.photos.empty() || row < 0) return;
   const PhotoEntry& e = state_.photos[static_cast<std::size_t>(row)];
-  if (!viewer_) viewer_ = new Form1(this);
+  if (!viewer_) viewer_ = new PhotoViewer(this);
   viewer_->showPhoto(qs(folderPrefix(state_.settings.PhotoFolder) + e.fileName()), qs(e.fileName()),
                      QString::fromStdString(e.width).toInt(),
                      QString::fromStdString(e.height).toInt());
 }
 
-void frmMain::commitTitle() {
-  const std::string text = Text1_->text().toStdString();
+void MainWindow::commitTitle() {
+  const std::string text = titleBox_->text().toStdString();
   if (text == state_.settings.AlbumTitle) return;
   state_.settings.AlbumTitle = text;
   // A title of one's own: later folder changes keep it.
@@ -681,46 +676,48 @@ void frmMain::commitTitle() {
 
 // ---- builds
 
-void frmMain::setStatus(const QString& text) {
+void MainWindow::setStatus(const QString& text) {
   status_->setText(text);
 }
 
-void frmMain::setBusy(bool busy) {
+void MainWindow::setBusy(bool busy) {
   building_ = busy;
   if (busy && !busy_) busy_ = std::make_unique<BusyCursor>();
   if (!busy) busy_.reset();
   updateCommands();
 }
 
-void frmMain::updateCommands() {
+void MainWindow::updateCommands() {
   const bool scan = scanning();
   const bool copies = !copies_.isNull();
   const bool idle = !scan && !copies && !building_;
-  for (QAction* a : {mnuAlbum_, mnuEditHTML_, mnuthum_, mnuInf_}) a->setEnabled(idle);
-  Command1_->setEnabled(idle);
-  Command2_->setEnabled(idle && state_.albumViewEnabled);
-  mnuEditAlbum_->setEnabled(state_.albumViewEnabled);
-  Command3_->setEnabled(!scan && !building_);
-  Command4Up_->setEnabled(idle);
-  Command4Down_->setEnabled(idle);
+  for (QAction* a : {buildAction_, pagesOnlyAction_, copiesOnlyAction_, descriptionAction_})
+    a->setEnabled(idle);
+  buildButton_->setEnabled(idle);
+  showAlbumButton_->setEnabled(idle && state_.albumViewEnabled);
+  showAlbumAction_->setEnabled(state_.albumViewEnabled);
+  quitButton_->setEnabled(!scan && !building_);
+  moveUpButton_->setEnabled(idle);
+  moveDownButton_->setEnabled(idle);
   // While copies are made from a snapshot, the folder and the list stay as they are.
   const bool folderFree = !copies && !building_;
-  Drive1_->setEnabled(folderFree);
-  Dir1_->setEnabled(folderFree);
-  mnuOpen_->setEnabled(folderFree);
-  mnuReDisp_->setEnabled(folderFree);
-  lvListView_->horizontalHeader()->setSectionsClickable(idle);
-  lvListView_->setDragEnabled(idle);
-  mnuInfSave_->setEnabled(state_.OrderChanged != 0 && !scan);
+  driveList_->setEnabled(folderFree);
+  folderTree_->setEnabled(folderFree);
+  openAction_->setEnabled(folderFree);
+  refreshAction_->setEnabled(folderFree);
+  photoList_->horizontalHeader()->setSectionsClickable(idle);
+  photoList_->setDragEnabled(idle);
+  saveOrderAction_->setEnabled(state_.OrderChanged != 0 && !scan);
   // The tools change the folder's files or the settings the running work uses.
-  for (QAction* a : {mnuEditSet_, mnuMDir_, mnuMenu_, mnuEditImg_, mnuSmallChr_})
+  for (QAction* a :
+       {settingsAction_, newFolderAction_, menuPageAction_, editPhotoAction_, lowerCaseAction_})
     a->setEnabled(idle);
   const bool camera = idle && cameraCommandsEnabled(state_);
-  mnuCopy_->setEnabled(camera);
-  mnuDel_->setEnabled(camera);
+  cameraCopyAction_->setEnabled(camera);
+  cameraDeleteAction_->setEnabled(camera);
 }
 
-void frmMain::mnuAlbum_Click() {
+void MainWindow::buildAlbum() {
   if (building_ || scanning() || copies_) return;
   commitTitle();
   BuildHooks hooks;
@@ -730,12 +727,12 @@ void frmMain::mnuAlbum_Click() {
   };
   hooks.busy = [this](bool busy) { setBusy(busy); };
   hooks.makeCopies = [this](ProgramState& state, UserDialogs& dialogs) {
-    JpegSave window(dialogs, this);
+    ThumbnailWindow window(dialogs, this);
     ThumbRunResult result = window.runModal(state, CopyMode::All);
     activateWindow();
     return result;
   };
-  const BuildOutcome outcome = buildAlbum(state_, dialogs_, hooks);
+  const BuildOutcome outcome = fotela::buildAlbum(state_, dialogs_, hooks);
   lastBuildWritten_ = outcome == BuildOutcome::Written;
   if (outcome == BuildOutcome::Written) setStatus(qs(kStatusBuilt));
   if (outcome == BuildOutcome::Failed) setStatus(qs(kStatusNotBuilt));
@@ -743,7 +740,7 @@ void frmMain::mnuAlbum_Click() {
   updateCommands();
 }
 
-void frmMain::mnuEditHTML_Click() {
+void MainWindow::writePagesOnly() {
   if (building_ || scanning() || copies_) return;
   commitTitle();
   BuildHooks hooks;
@@ -757,7 +754,7 @@ void frmMain::mnuEditHTML_Click() {
   updateCommands();
 }
 
-void frmMain::mnuthum_Click() {
+void MainWindow::makeCopiesOnly() {
   if (building_ || scanning() || copies_) return;
   commitTitle();
   BuildHooks hooks;
@@ -768,30 +765,30 @@ void frmMain::mnuthum_Click() {
     copiesState_->settings = state.settings;
     copiesState_->photos = state.photos;
     copiesState_->ThumbRunMode = state.ThumbRunMode;
-    copies_ = new JpegSave(dialogs_, this);
+    copies_ = new ThumbnailWindow(dialogs_, this);
     copies_->setAttribute(Qt::WA_DeleteOnClose);
-    connect(copies_, &JpegSave::runFinished, this, &frmMain::copiesEnded);
+    connect(copies_, &ThumbnailWindow::runFinished, this, &MainWindow::copiesEnded);
     copies_->start(*copiesState_, CopyMode::All);
     return ThumbRunResult{};
   };
   buildCopiesOnly(state_, dialogs_, hooks);
   updateCommands();
-  lvListView_->setFocus();
+  photoList_->setFocus();
 }
 
-void frmMain::copiesEnded(const ThumbRunResult&) {
+void MainWindow::copiesEnded(const ThumbRunResult&) {
   copies_ = nullptr;
   copiesState_.reset();
   model_->reloadThumbnails();
   updateCommands();
 }
 
-void frmMain::mnuEditAlbum_Click() {
+void MainWindow::showAlbum() {
   if (!preview_) preview_ = std::make_unique<AlbumPreview>();
   preview_->showAlbum(state_.LastAlbumPage, dialogs_);
 }
 
-void frmMain::mnuEditSet_Click() {
+void MainWindow::editSettings() {
   if (building_ || scanning() || copies_) return;
   commitTitle();
   showSettings(this, state_, dialogs_);
@@ -799,12 +796,12 @@ void frmMain::mnuEditSet_Click() {
   applySettingsToWindow();
 }
 
-void frmMain::mnuEditImg_Click() {
+void MainWindow::editPhoto() {
   if (building_ || scanning() || copies_) return;
   const std::string path = selectedPhotoPath();
   if (path.empty()) return;
   {
-    frmEditImg editor(state_, dialogs_, qs(path), this);
+    EditorWindow editor(state_, dialogs_, qs(path), this);
     editor.exec();
   }
   activateWindow();
@@ -812,7 +809,7 @@ void frmMain::mnuEditImg_Click() {
   refreshFolder();
 }
 
-void frmMain::runTool(bool (*command)(QWidget*, ProgramState&, UserDialogs&)) {
+void MainWindow::runTool(bool (*command)(QWidget*, ProgramState&, UserDialogs&)) {
   if (building_ || scanning() || copies_) return;
   commitTitle();
   const bool refresh = command(this, state_, dialogs_);
@@ -820,10 +817,10 @@ void frmMain::runTool(bool (*command)(QWidget*, ProgramState&, UserDialogs&)) {
   if (refresh) refreshFolder();
 }
 
-void frmMain::runAutomaticBuild() {
+void MainWindow::runAutomaticBuild() {
   if (automaticDone_) return;
   automaticDone_ = true;
-  mnuAlbum_Click();
+  buildAlbum();
   exitCode_ = lastBuildWritten_ ? 0 : 1;
   close();
 }

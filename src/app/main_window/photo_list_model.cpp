@@ -1,4 +1,4 @@
-#include "browser/photo_list_model.h"
+#include "main_window/photo_list_model.h"
 
 #include <QDataStream>
 #include <QIODevice>

@@ -2,7 +2,7 @@
 // The photo editor window "写真編集": one photo at its natural size in a scroll area, the
 // file commands, the rotations and the six effects. Modal; it holds its own menu bar.
 //
-// Usage: frmEditImg editor(state, dialogs, photoPath, parent); editor.exec();
+// Usage: EditorWindow editor(state, dialogs, photoPath, parent); editor.exec();
 // Every command that reads or writes the photo runs on a worker thread with the busy
 // pointer, while the menus are disabled; the window keeps painting and answering.
 
@@ -31,15 +31,15 @@ class UserDialogs;
 namespace fotela::app {
 
 class BusyCursor;
-class Dialog1;
+class ParameterDialog;
 class PictureView;
 
-class frmEditImg : public QDialog {
+class EditorWindow : public QDialog {
   Q_OBJECT
  public:
-  frmEditImg(ProgramState& state, UserDialogs& dialogs, const QString& photoPath,
-             QWidget* parent = nullptr);
-  ~frmEditImg() override;
+  EditorWindow(ProgramState& state, UserDialogs& dialogs, const QString& photoPath,
+               QWidget* parent = nullptr);
+  ~EditorWindow() override;
 
   // The file chooser of 開く and 名前を付けて保存 (tests replace it): gets the dialog's
   // title and the current path, gives the chosen path or nullopt on cancel.
@@ -47,7 +47,7 @@ class frmEditImg : public QDialog {
       std::function<std::optional<QString>(const QString& title, const QString& start)>;
   void setFileChooser(FileChooser chooser) { fileChooser_ = std::move(chooser); }
   // Called with every parameter dialog the window makes (tests set its choosers).
-  void setDialogPrepared(std::function<void(Dialog1&)> prepared) {
+  void setDialogPrepared(std::function<void(ParameterDialog&)> prepared) {
     dialogPrepared_ = std::move(prepared);
   }
 
@@ -71,15 +71,15 @@ class frmEditImg : public QDialog {
   void runJob(std::function<Continuation(std::stop_token)> work);
   void setCommandsEnabled(bool enabled);
   void fitToPicture();
-  Dialog1& parameterDialog();
+  ParameterDialog& parameterDialog();
 
-  void Form_Activate();
-  void mnuOpne_Click();
-  void mnuSave_Click(Continuation afterSave = {});
-  void mnuNewSave_Click();
-  void mnuReOpen_Click();
-  void mnuEnd_Click();
-  void mnuCansel_Click();
+  void loadFirstPhoto();
+  void openPhoto();
+  void savePhoto(Continuation afterSave = {});
+  void savePhotoAs();
+  void reloadPhoto();
+  void saveAndClose();
+  void closeWithoutSaving();
   void rotate(int angle);
   void effectCommand(EffectCommand command);
   // A load's or save's failure, shown as the editor reports them.
@@ -95,11 +95,11 @@ class frmEditImg : public QDialog {
   QScrollArea* scrollArea_;
   PictureView* picture_;
   std::vector<QAction*> commands_;
-  std::unique_ptr<Dialog1> dialog_;
+  std::unique_ptr<ParameterDialog> dialog_;
   QProgressDialog* progress_ = nullptr;
   std::unique_ptr<BusyCursor> busyCursor_;
   FileChooser fileChooser_;
-  std::function<void(Dialog1&)> dialogPrepared_;
+  std::function<void(ParameterDialog&)> dialogPrepared_;
   std::jthread worker_;  // last: stopped and joined before the editor goes
 };
 

@@ -19,13 +19,13 @@ class UserDialogs;
 
 namespace fotela::app {
 
-class Dialog : public QDialog {
+class SettingsDialog : public QDialog {
   Q_OBJECT
  public:
-  Dialog(ProgramState& state, UserDialogs& dialogs, QWidget* parent = nullptr);
+  SettingsDialog(ProgramState& state, UserDialogs& dialogs, QWidget* parent = nullptr);
 
   // Shows the current settings in the boxes.
-  void DispSet();
+  void showCurrentSettings();
   // Every box but the title from `s`.
   void showBoxes(const AlbumSettings& s);
   // The colour dialog preset from an RRGGBB text; the chosen colour's text, or `hex`
@@ -34,7 +34,7 @@ class Dialog : public QDialog {
   // Browsing: kind 1 an image, 2 an HTML page (both returned relative to the photo
   // folder where possible), 3 a folder (returned absolute, ending in "/"). `text`
   // unchanged on cancel.
-  QString Sansyou(const QString& text, int kind);
+  QString browse(const QString& text, int kind);
 
   void accept() override;
 
@@ -49,29 +49,29 @@ class Dialog : public QDialog {
   // focus on the box) when one cannot be kept.
   bool storeControls(bool withVideos);
   QString chooseSettingsFile(const QString& title, bool save);
-  void setGet();
-  void setPut();
+  void loadSettingsFromFile();
+  void saveSettingsToFile();
 
   ProgramState& state_;
   UserDialogs& dialogs_;
 
-  QCheckBox* Check1;
-  QLineEdit* Text1;   // タイトル
-  QLineEdit* Text5;   // アルバムＨＴＭＬ
-  QLineEdit* Text2;   // サムネイルフォルダ
-  QLineEdit* Text3;   // 画像フォルダ
-  QLineEdit* Text4;   // フレーム横幅
-  QLineEdit* Text6;   // 一覧ページ横幅
-  QLineEdit* Text9;   // スライドショー時間
-  QLineEdit* Text7;   // 背景色
-  QLineEdit* Text8;   // 文字色
-  QLineEdit* Text10;  // リンク色
-  QLineEdit* Text11;  // 訪問済色
-  QLineEdit* Text12;  // リンク中色
-  QLineEdit* Text13;  // 背景画像
-  QLineEdit* Text14;  // 戻り先
-  QLineEdit* Text15;  // カメラのアドレス
-  QComboBox* Combo1;  // 動画を対象とする
+  QCheckBox* titleFromFolderBox_;
+  QLineEdit* titleBox_;
+  QLineEdit* albumPageBox_;
+  QLineEdit* thumbFolderBox_;
+  QLineEdit* imageFolderBox_;
+  QLineEdit* frameWidthBox_;
+  QLineEdit* listPageWidthBox_;
+  QLineEdit* slideIntervalBox_;
+  QLineEdit* backgroundColourBox_;
+  QLineEdit* textColourBox_;
+  QLineEdit* linkColourBox_;
+  QLineEdit* visitedColourBox_;
+  QLineEdit* activeLinkColourBox_;
+  QLineEdit* backgroundImageBox_;
+  QLineEdit* returnPageBox_;
+  QLineEdit* cameraFolderBox_;
+  QComboBox* videosList_;
 };
 
 }  // namespace fotela::app

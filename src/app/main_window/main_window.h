@@ -39,15 +39,15 @@ namespace fotela::app {
 
 class AlbumPreview;
 class BusyCursor;
-class Form1;
-class JpegSave;
+class PhotoViewer;
+class ThumbnailWindow;
 class PhotoListModel;
 
-class frmMain : public QMainWindow {
+class MainWindow : public QMainWindow {
   Q_OBJECT
  public:
-  frmMain(ProgramState& state, UserDialogs& dialogs, QWidget* parent = nullptr);
-  ~frmMain() override;
+  MainWindow(ProgramState& state, UserDialogs& dialogs, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   // Placement, settings file, camera items, then the folder PhotoFolder names (scanned on a
   // worker; firstFolderReady() follows). A PhotoFolder set before (the command line) stays,
@@ -72,17 +72,17 @@ class frmMain : public QMainWindow {
   int exitCode() const { return exitCode_; }
 
  public slots:
-  void mnuOpen_Click();
-  void mnuAlbum_Click();
-  void mnuEditHTML_Click();
-  void mnuthum_Click();
-  void mnuInf_Click();
-  void mnuInfSave_Click();
-  void mnuEditDisp_Click();
-  void mnuEditAlbum_Click();
-  void mnuEditSet_Click();
-  void mnuEditImg_Click();
-  void UpDown(int delta);
+  void openFolder();
+  void buildAlbum();
+  void writePagesOnly();
+  void makeCopiesOnly();
+  void editDescription();
+  void saveOrder();
+  void showPhoto();
+  void showAlbum();
+  void editSettings();
+  void editPhoto();
+  void moveSelection(int delta);
 
  signals:
   // The first folder scan of load() has ended (also when it was stopped).
@@ -103,8 +103,8 @@ class frmMain : public QMainWindow {
   void restorePlacement();
   void storePlacement();
   bool selectFolderInLists(const std::string& folder);
-  void Dir1_Change();
-  void Drive1_Change(int index);
+  void folderChosen();
+  void driveChosen(int index);
   void startScan(const std::string& folder);
   void scanEnded(quint64 generation, std::optional<FolderScan> scan);
   void stopScan();
@@ -113,8 +113,6 @@ class frmMain : public QMainWindow {
   void commitTitle();
   void markOrderChanged();
   void askSaveOrder();
-  void ShowPhoto();
-  void showDescription();
   // Runs a menu command of the file tools; refreshes the folder when it asks for that.
   void runTool(bool (*command)(QWidget*, ProgramState&, UserDialogs&));
   void setStatus(const QString& text);
@@ -129,17 +127,17 @@ class frmMain : public QMainWindow {
   PhotoListModel* model_ = nullptr;
   QFileSystemModel* folders_ = nullptr;
 
-  QLabel* Label1_ = nullptr;
-  QLineEdit* Text1_ = nullptr;
-  QPushButton* Command1_ = nullptr;
-  QPushButton* Command2_ = nullptr;
-  QPushButton* Command3_ = nullptr;
-  QPushButton* Command4Up_ = nullptr;
-  QPushButton* Command4Down_ = nullptr;
-  QComboBox* Drive1_ = nullptr;
-  QTreeView* Dir1_ = nullptr;
+  QLabel* titleLabel_ = nullptr;
+  QLineEdit* titleBox_ = nullptr;
+  QPushButton* buildButton_ = nullptr;
+  QPushButton* showAlbumButton_ = nullptr;
+  QPushButton* quitButton_ = nullptr;
+  QPushButton* moveUpButton_ = nullptr;
+  QPushButton* moveDownButton_ = nullptr;
+  QComboBox* driveList_ = nullptr;
+  QTreeView* folderTree_ = nullptr;
   QSplitter* splitter_ = nullptr;
-  QTableView* lvListView_ = nullptr;
+  QTableView* photoList_ = nullptr;
   QLabel* status_ = nullptr;
   QProgressBar* scanProgress_ = nullptr;
   QLabel* date_ = nullptr;
@@ -147,28 +145,28 @@ class frmMain : public QMainWindow {
   QTimer* clock_ = nullptr;
   QTimer* scanTicker_ = nullptr;
 
-  QAction* mnuOpen_ = nullptr;
-  QAction* mnuEnd_ = nullptr;
-  QAction* mnuAlbum_ = nullptr;
-  QAction* mnuEditHTML_ = nullptr;
-  QAction* mnuthum_ = nullptr;
-  QAction* mnuInf_ = nullptr;
-  QAction* mnuInfSave_ = nullptr;
-  QAction* mnuEditSet_ = nullptr;
-  QAction* mnuEditDisp_ = nullptr;
-  QAction* mnuEditAlbum_ = nullptr;
-  QAction* mnuReDisp_ = nullptr;
-  QAction* mnuCopy_ = nullptr;
-  QAction* mnuDel_ = nullptr;
-  QAction* mnuMDir_ = nullptr;
-  QAction* mnuMenu_ = nullptr;
-  QAction* mnuEditImg_ = nullptr;
-  QAction* mnuSmallChr_ = nullptr;
-  QAction* mnuHelphelp_ = nullptr;
-  QAction* mnuHelpAbout_ = nullptr;
+  QAction* openAction_ = nullptr;
+  QAction* quitAction_ = nullptr;
+  QAction* buildAction_ = nullptr;
+  QAction* pagesOnlyAction_ = nullptr;
+  QAction* copiesOnlyAction_ = nullptr;
+  QAction* descriptionAction_ = nullptr;
+  QAction* saveOrderAction_ = nullptr;
+  QAction* settingsAction_ = nullptr;
+  QAction* viewPhotoAction_ = nullptr;
+  QAction* showAlbumAction_ = nullptr;
+  QAction* refreshAction_ = nullptr;
+  QAction* cameraCopyAction_ = nullptr;
+  QAction* cameraDeleteAction_ = nullptr;
+  QAction* newFolderAction_ = nullptr;
+  QAction* menuPageAction_ = nullptr;
+  QAction* editPhotoAction_ = nullptr;
+  QAction* lowerCaseAction_ = nullptr;
+  QAction* helpAction_ = nullptr;
+  QAction* aboutAction_ = nullptr;
 
-  QPointer<Form1> viewer_;
-  QPointer<JpegSave> copies_;  // the copies-only run, while it runs
+  QPointer<PhotoViewer> viewer_;
+  QPointer<ThumbnailWindow> copies_;  // the copies-only run, while it runs
   std::unique_ptr<ProgramState> copiesState_;
   std::unique_ptr<BusyCursor> busy_;
   std::unique_ptr<AlbumPreview> preview_;  // the album's preview server, once used

@@ -1,4 +1,4 @@
-#include "thumbs/jpeg_save.h"
+#include "thumbnails/thumbnail_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -20,31 +20,31 @@ constexpr int kMarginPixels = 512 / 15;
 
 }  // namespace
 
-JpegSave::JpegSave(UserDialogs& dialogs, QWidget* parent)
+ThumbnailWindow::ThumbnailWindow(UserDialogs& dialogs, QWidget* parent)
     : QDialog(parent), dialogs_(qApp, dialogs) {
   setObjectName(QStringLiteral("JpegSave"));
   setWindowTitle(QStringLiteral("縮小画像作成"));
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("status"));
-  Picture2_ = new QLabel(this);
-  Picture2_->setObjectName(QStringLiteral("Picture2"));
-  Picture2_->setAccessibleName(QStringLiteral("縮小画像"));
-  Picture2_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  Command1_ = new QPushButton(QStringLiteral("中止"), this);
-  Command1_->setObjectName(QStringLiteral("Command1"));
-  connect(Command1_, &QPushButton::clicked, this, [this] { requestStop(); });
+  preview_ = new QLabel(this);
+  preview_->setObjectName(QStringLiteral("Picture2"));
+  preview_->setAccessibleName(QStringLiteral("縮小画像"));
+  preview_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  stopButton_ = new QPushButton(QStringLiteral("中止"), this);
+  stopButton_->setObjectName(QStringLiteral("Command1"));
+  connect(stopButton_, &QPushButton::clicked, this, [this] { requestStop(); });
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(Command1_, 0, Qt::AlignLeft);
+  layout->addWidget(stopButton_, 0, Qt::AlignLeft);
   layout->addWidget(status_);
-  layout->addWidget(Picture2_, 1);
+  layout->addWidget(preview_, 1);
   resize(240, 160);
 }
 
-JpegSave::~JpegSave() {
+ThumbnailWindow::~ThumbnailWindow() {
   requestStop(true);
 }
 
-ThumbRunResult JpegSave::runModal(ProgramState& state, CopyMode mode) {
+ThumbRunResult ThumbnailWindow::runModal(ProgramState& state, CopyMode mode) {
   setWindowModality(Qt::ApplicationModal);
   // Started from the dialog's own event loop, so the end of the run always finds it running.
   QTimer::singleShot(0, this, [this, &state, mode] { start(state, mode); });
@@ -52,10 +52,10 @@ ThumbRunResult JpegSave::runModal(ProgramState& state, CopyMode mode) {
   return result_;
 }
 
-void JpegSave::start(ProgramState& state, CopyMode mode) {
+void ThumbnailWindow::start(ProgramState& state, CopyMode mode) {
   done_ = false;
   result_ = {};
-  Command1_->setEnabled(true);
+  stopButton_->setEnabled(true);
   status_->clear();
   show();
   worker_ = std::jthread([this, &state, mode](std::stop_token stop) {
@@ -83,50 +83,50 @@ void JpegSave::start(ProgramState& state, CopyMode mode) {
   });
 }
 
-void JpegSave::requestStop(bool wait) {
+void ThumbnailWindow::requestStop(bool wait) {
   if (!worker_.joinable()) return;
   worker_.request_stop();
-  Command1_->setEnabled(false);
+  stopButton_->setEnabled(false);
   if (!wait) return;
   if (!done_) {
     // The run may still show its failure warning, which needs this thread's event loop:
     // wait in a local loop rather than block in join().
-    QPointer<JpegSave> self(this);
+    QPointer<ThumbnailWindow> self(this);
     QEventLoop loop;
-    connect(this, &JpegSave::runFinished, &loop, &QEventLoop::quit);
+    connect(this, &ThumbnailWindow::runFinished, &loop, &QEventLoop::quit);
     loop.exec();
     if (!self) return;  // a window that deletes itself on close may be gone now
   }
   if (worker_.joinable()) worker_.join();
 }
 
-void JpegSave::showCopy(const QString& file, int phase, qulonglong done, qulonglong total,
-                        const QImage& picture) {
+void ThumbnailWindow::showCopy(const QString& file, int phase, qulonglong done, qulonglong total,
+                               const QImage& picture) {
   status_->setText(QStringLiteral("%1 %2/%3 %4")
                        .arg(phase == 0 ? QStringLiteral("拡大表示用") : QStringLiteral("縮小画像"))
                        .arg(done)
                        .arg(total)
                        .arg(file));
   if (picture.isNull()) return;
-  Picture2_->setPixmap(QPixmap::fromImage(picture));
-  Picture2_->setMinimumSize(picture.size());
+  preview_->setPixmap(QPixmap::fromImage(picture));
+  preview_->setMinimumSize(picture.size());
   // The window grows to hold the preview and never shrinks.
   layout()->activate();
-  const QPoint at = Picture2_->pos();
+  const QPoint at = preview_->pos();
   const QSize need(at.x() + picture.width() + kMarginPixels,
                    at.y() + picture.height() + kMarginPixels);
   if (need.width() > width() || need.height() > height())
     resize(std::max(width(), need.width()), std::max(height(), need.height()));
 }
 
-void JpegSave::runEnded() {
+void ThumbnailWindow::runEnded() {
   if (worker_.joinable()) worker_.join();
   done_ = true;
   emit runFinished(result_);
   done(QDialog::Accepted);
 }
 
-void JpegSave::closeEvent(QCloseEvent* event) {
+void ThumbnailWindow::closeEvent(QCloseEvent* event) {
   if (running()) {
     // Closing waits for the copy being made; the window closes when the run has ended.
     requestStop();
@@ -136,7 +136,7 @@ void JpegSave::closeEvent(QCloseEvent* event) {
   QDialog::closeEvent(event);
 }
 
-void JpegSave::reject() {
+void ThumbnailWindow::reject() {
   if (running()) {
     requestStop();
     return;

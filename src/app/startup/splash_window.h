@@ -6,10 +6,10 @@
 
 namespace fotela::app {
 
-class Form3 : public QWidget {
+class SplashWindow : public QWidget {
   Q_OBJECT
  public:
-  explicit Form3(QWidget* parent = nullptr);
+  explicit SplashWindow(QWidget* parent = nullptr);
 
  signals:
   void cancelled();

@@ -11,10 +11,10 @@ class UserDialogs;
 
 namespace fotela::app {
 
-class frmAbout : public QDialog {
+class AboutBox : public QDialog {
   Q_OBJECT
  public:
-  explicit frmAbout(UserDialogs& dialogs, QWidget* parent = nullptr);
+  explicit AboutBox(UserDialogs& dialogs, QWidget* parent = nullptr);
 
   // "major.minor.revision" of this build.
   static QString versionText();
@@ -22,7 +22,7 @@ class frmAbout : public QDialog {
   static QStringList systemInfoPrograms();
 
  private:
-  void startSysInfo();
+  void startSystemInformation();
 
   UserDialogs& dialogs_;
 };
