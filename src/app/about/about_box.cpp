@@ -16,6 +16,7 @@
 namespace fotela::app {
 
 AboutBox::AboutBox(UserDialogs& dialogs, QWidget* parent) : QDialog(parent), dialogs_(dialogs) {
+  setObjectName(QStringLiteral("frmAbout"));
   setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報 フォテラ"));
   setWindowModality(Qt::ApplicationModal);
 

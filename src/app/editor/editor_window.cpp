@@ -72,6 +72,7 @@ std::optional<QString> askPhotoFile(QWidget* parent, const QString& title, const
 EditorWindow::EditorWindow(ProgramState& state, UserDialogs& dialogs, const QString& photoPath,
                            QWidget* parent)
     : QDialog(parent), state_(state), dialogs_(dialogs), editor_(state, dialogs) {
+  setObjectName(QStringLiteral("frmEditImg"));
   setWindowTitle(QStringLiteral("写真編集"));
   setWindowModality(Qt::ApplicationModal);
   setSizeGripEnabled(true);

@@ -51,6 +51,7 @@ std::optional<QString> askCompositeFile(QWidget* parent, const QString& start) {
 }  // namespace
 
 ParameterDialog::ParameterDialog(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("Dialog1"));
   setWindowModality(Qt::ApplicationModal);
   firstPrompt_ = new QLabel(this);
   firstBox_ = new QLineEdit(QStringLiteral("75"), this);

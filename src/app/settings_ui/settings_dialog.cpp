@@ -40,6 +40,7 @@ const QString kAllFiles = QStringLiteral("全てのファイル (*)");
 
 SettingsDialog::SettingsDialog(ProgramState& state, UserDialogs& dialogs, QWidget* parent)
     : QDialog(parent), state_(state), dialogs_(dialogs) {
+  setObjectName(QStringLiteral("Dialog"));
   setWindowTitle(QStringLiteral("設定"));
   setWindowModality(Qt::ApplicationModal);
 
@@ -147,6 +148,19 @@ SettingsDialog::SettingsDialog(ProgramState& state, UserDialogs& dialogs, QWidge
   file->addAction(QStringLiteral("設定の読込(&O)"), this, &SettingsDialog::loadSettingsFromFile);
   file->addAction(QStringLiteral("設定の保存(&P)"), this, &SettingsDialog::saveSettingsToFile);
   columns->setMenuBar(menuBar);
+
+  // The form's own names for its boxes.
+  const std::pair<QWidget*, const char*> formNames[] = {
+      {titleFromFolderBox_, "Check1"},  {titleBox_, "Text1"},
+      {albumPageBox_, "Text5"},         {thumbFolderBox_, "Text2"},
+      {imageFolderBox_, "Text3"},       {frameWidthBox_, "Text4"},
+      {listPageWidthBox_, "Text6"},     {slideIntervalBox_, "Text9"},
+      {backgroundColourBox_, "Text7"},  {textColourBox_, "Text8"},
+      {linkColourBox_, "Text10"},       {visitedColourBox_, "Text11"},
+      {activeLinkColourBox_, "Text12"}, {backgroundImageBox_, "Text13"},
+      {returnPageBox_, "Text14"},       {cameraFolderBox_, "Text15"},
+      {videosList_, "Combo1"}};
+  for (const auto& [widget, name] : formNames) widget->setObjectName(QString::fromLatin1(name));
 
   connect(ok, &QPushButton::clicked, this, &SettingsDialog::accept);
   connect(cancel, &QPushButton::clicked, this, &SettingsDialog::reject);
