@@ -255,10 +255,16 @@ class Response {
   MHD_Response* response_;
 };
 
+// A short text of the program's own (never freed: it is a literal).
+MHD_Response* plainText(const char* text) {
+  MHD_Response* response = MHD_create_response_from_buffer(
+      std::strlen(text), const_cast<char*>(text), MHD_RESPMEM_PERSISTENT);
+  if (response) MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, "text/plain");
+  return response;
+}
+
 MHD_Result plainAnswer(MHD_Connection* connection, unsigned status, const char* text) {
-  Response response(MHD_create_response_from_buffer(std::strlen(text), const_cast<char*>(text),
-                                                    MHD_RESPMEM_PERSISTENT));
-  return response.header(MHD_HTTP_HEADER_CONTENT_TYPE, "text/plain").queue(connection, status);
+  return Response(plainText(text)).queue(connection, status);
 }
 
 // A multipart answer reads the file at the offsets of its parts.
@@ -299,11 +305,8 @@ MHD_Result fileAnswer(MHD_Connection* connection, UniqueFd file, std::uint64_t s
       planByteRanges(range ? std::optional<std::string_view>(range) : std::nullopt, size, type);
   const std::string sizeText = std::to_string(size);
   if (plan.answer == RangeAnswer::Unsatisfiable) {
-    static constexpr const char* kText = "416 Range Not Satisfiable\n";
-    Response response(MHD_create_response_from_buffer(std::strlen(kText), const_cast<char*>(kText),
-                                                      MHD_RESPMEM_PERSISTENT));
-    return response.header(MHD_HTTP_HEADER_CONTENT_TYPE, "text/plain")
-        .header(MHD_HTTP_HEADER_CONTENT_RANGE, "bytes */" + sizeText)
+    Response response(plainText("416 Range Not Satisfiable\n"));
+    return response.header(MHD_HTTP_HEADER_CONTENT_RANGE, "bytes */" + sizeText)
         .queue(connection, MHD_HTTP_RANGE_NOT_SATISFIABLE);
   }
   MHD_Response* made = nullptr;
@@ -340,11 +343,11 @@ MHD_Result fileAnswer(MHD_Connection* connection, UniqueFd file, std::uint64_t s
 MHD_Result answer(void* cls, MHD_Connection* connection, const char* url, const char* method,
                   const char* /*version*/, const char* /*upload*/, std::size_t* /*uploadSize*/,
                   void** requestState) {
-  const Impl& impl = *static_cast<const Impl*>(cls);
+  Impl& impl = *static_cast<Impl*>(cls);
   // Called once the head is in; the answer is queued at once (a body is not read).
   if (*requestState) return MHD_NO;
   *requestState = cls;
-  const_cast<Impl&>(impl).guard.headDone(connection);
+  impl.guard.headDone(connection);
 
   // A page of another site whose name was pointed at 127.0.0.1 (DNS rebinding) sends its
   // own name as Host; only our own address is answered.
