@@ -313,23 +313,28 @@ MHD_Result fileAnswer(MHD_Connection* connection, UniqueFd file, std::uint64_t s
   unsigned status = MHD_HTTP_OK;
   std::string contentType = type;
   std::string contentRange;
+  bool fromDescriptor = true;
   if (plan.answer == RangeAnswer::Whole) {
+    fromDescriptor = size != 0;
     made = size == 0 ? MHD_create_response_from_buffer(0, nullptr, MHD_RESPMEM_PERSISTENT)
-                     : MHD_create_response_from_fd64(size, file.release());
+                     : MHD_create_response_from_fd64(size, file.get());
   } else if (plan.ranges.size() == 1) {
     const ByteRange& r = plan.ranges.front();
     status = MHD_HTTP_PARTIAL_CONTENT;
     contentRange =
         "bytes " + std::to_string(r.first) + "-" + std::to_string(r.last) + "/" + sizeText;
-    made = MHD_create_response_from_fd_at_offset64(r.length(), file.release(), r.first);
+    made = MHD_create_response_from_fd_at_offset64(r.length(), file.get(), r.first);
   } else {
     status = MHD_HTTP_PARTIAL_CONTENT;
+    fromDescriptor = false;
     auto source = new MultipartSource{std::move(file), MultipartBody(plan.ranges, size, type)};
     contentType = source->body.contentType();
     made = MHD_create_response_from_callback(source->body.length(), 64 * 1024, &readMultipart,
                                              source, &freeMultipart);
     if (!made) delete source;
   }
+  // A response made from the descriptor closes it when it goes.
+  if (made && fromDescriptor) file.release();
   Response response(made);
   response
       .header(MHD_HTTP_HEADER_CONTENT_TYPE, contentType)
