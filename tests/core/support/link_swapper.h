@@ -1,9 +1,9 @@
 #pragma once
-// A thread that swaps a file of a folder for symbolic links and back, as fast as it can,
-// for tests of code that must never follow such a link out of the folder.
+// A thread that swaps a file for symbolic links and back (one rename each time, so the name
+// always exists) until it goes; it returns from its constructor once swapping has begun.
 
 #include <atomic>
-#include <string>
+#include <filesystem>
 #include <thread>
 #include <vector>
 
@@ -11,17 +11,26 @@ namespace fotela::test {
 
 class LinkSwapper {
  public:
-  // Replaces `path` (an existing file) by a link to each of `targets` in turn, putting
-  // the file back between two links, until the object goes. Every replacement is one
-  // rename, so `path` always exists. Returns once the swapping has begun.
-  LinkSwapper(std::string path, std::vector<std::string> targets);
-  ~LinkSwapper();
-  LinkSwapper(const LinkSwapper&) = delete;
-  LinkSwapper& operator=(const LinkSwapper&) = delete;
+  LinkSwapper(std::filesystem::path file, std::vector<std::string> targets) {
+    std::filesystem::create_hard_link(file, file.parent_path() / ".swap-keep");
+    thread_ = std::thread([this, file, targets] {
+      for (std::size_t i = 0; !stop_; ++i, started_ = true) {
+        std::filesystem::create_symlink(targets[i % targets.size()], file.parent_path() / ".link");
+        std::filesystem::rename(file.parent_path() / ".link", file);
+        std::filesystem::create_hard_link(file.parent_path() / ".swap-keep",
+                                          file.parent_path() / ".copy");
+        std::filesystem::rename(file.parent_path() / ".copy", file);
+      }
+    });
+    while (!started_) std::this_thread::yield();
+  }
+  ~LinkSwapper() {
+    stop_ = true;
+    thread_.join();
+  }
 
  private:
-  std::atomic<bool> stop_ = false;
-  std::atomic<bool> started_ = false;
+  std::atomic<bool> stop_ = false, started_ = false;
   std::thread thread_;
 };
 
