@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev
   libturbojpeg0-dev libjpeg-turbo-progs
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcpp-httplib-dev
+  libmicrohttpd-dev
   fonts-noto-cjk xvfb xauth
   at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi xdotool imagemagick
   python3 chromium chromium-driver

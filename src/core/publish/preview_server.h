@@ -4,26 +4,37 @@
 // when opened from disk; over HTTP they share one origin and the album works.
 //
 // The server listens on 127.0.0.1 only, answers GET and HEAD (with byte ranges, which
-// browsers need to play and seek video), streams files in blocks, never serves a path
-// outside its folder (".." is refused and symbolic links must stay inside) nor a hidden
-// one (any part starting with "."), and answers only requests whose Host is its own
-// loopback address (127.0.0.1, localhost or [::1] with its port), so a page of another
-// site cannot reach it through a name that resolves to 127.0.0.1.
+// browsers need to play and seek video), streams files from an open descriptor, never
+// serves a path outside its folder (every file is resolved and opened in one step below
+// the folder's descriptor, so a name swapped for a link meanwhile cannot lead out; ".." is
+// refused and symbolic links must stay inside) nor a hidden one (any part starting with
+// "."), and answers only requests whose Host is its own loopback address (127.0.0.1,
+// localhost or [::1] with its port), so a page of another site cannot reach it through a
+// name that resolves to 127.0.0.1.
+//
+// Connections are served by a few event-driven threads (libmicrohttpd with epoll), so
+// clients that send slowly hold no thread; a request head must arrive whole within a
+// deadline, and the connections one address and all addresses may hold are capped.
 
-#include <filesystem>
+#include <chrono>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "common/error.h"
 
-namespace httplib {
-struct Request;
-struct Response;
-}  // namespace httplib
-
 namespace fotela {
+
+// What clients may hold of a server. When a cap is reached, the connection waiting
+// longest for its request head is closed to make room (the new one when every other is
+// being answered), so a crowd of slow clients cannot lock out a browser on the same
+// address.
+struct PreviewLimits {
+  int perAddress = 64;                             // open connections from one address
+  int total = 256;                                 // open connections in all
+  std::chrono::milliseconds headDeadline{10'000};  // to send a whole request head
+  std::chrono::seconds idleTimeout{30};            // without a byte either way
+};
 
 class PreviewServer {
  public:
@@ -36,7 +47,7 @@ class PreviewServer {
   // `directoryPage` is served for a request of the folder itself when it holds no
   // index.html. Returns the port.
   Result<int> start(const std::string& folder, int port = 0,
-                    std::string directoryPage = "album.html");
+                    std::string directoryPage = "album.html", PreviewLimits limits = {});
   // Stops serving; safe to call from any thread, and more than once.
   void stop();
   // Blocks until the server has stopped.
@@ -48,17 +59,8 @@ class PreviewServer {
 
  private:
   struct Impl;
-  // Answers one request (on a server thread).
-  static void serve(const Impl& impl, const httplib::Request& request, httplib::Response& response);
   std::unique_ptr<Impl> impl_;
 };
-
-// The file a request path (already percent-decoded, starting with "/") names inside
-// `root`; nullopt when it leaves the folder, names no regular file, or is malformed.
-// A folder gives its index.html, else `directoryPage`.
-std::optional<std::filesystem::path> resolveRequestPath(const std::filesystem::path& root,
-                                                        std::string_view requestPath,
-                                                        std::string_view directoryPage);
 
 // True when a request's Host header names this server: 127.0.0.1, localhost or [::1]
 // with `port` (without it for port 80), letter case ignored.

@@ -3,11 +3,14 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <thread>
 
+#include "core/support/link_swapper.h"
 #include "core/support/test_files.h"
 
 namespace fotela {
@@ -15,8 +18,8 @@ namespace {
 
 using test::TempDir;
 
-// One HTTP/1.0 exchange with 127.0.0.1:port; returns the whole response.
-std::string httpExchange(int port, const std::string& request) {
+// A connection to 127.0.0.1:port, -1 when refused.
+int connectTo(int port) {
   int fd = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
@@ -24,9 +27,34 @@ std::string httpExchange(int port, const std::string& request) {
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
     ::close(fd);
-    return "connect failed";
+    return -1;
   }
-  ::send(fd, request.data(), request.size(), 0);
+  return fd;
+}
+
+// How many of `fds` the server has closed, waiting up to `ms` for `want` of them.
+std::size_t closedByServer(const std::vector<int>& fds, std::size_t want, int ms) {
+  std::vector<bool> closed(fds.size());
+  std::size_t count = 0;
+  for (int waited = 0;; waited += 10) {
+    for (std::size_t i = 0; i < fds.size(); ++i) {
+      pollfd p{fds[i], POLLIN, 0};
+      char byte;
+      if (closed[i] || ::poll(&p, 1, 0) != 1 || ::recv(fds[i], &byte, 1, MSG_DONTWAIT) > 0)
+        continue;
+      closed[i] = true;
+      ++count;
+    }
+    if (count >= want || waited >= ms) return count;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+// One HTTP/1.0 exchange with 127.0.0.1:port; returns the whole response.
+std::string httpExchange(int port, const std::string& request) {
+  const int fd = connectTo(port);
+  if (fd < 0) return "connect failed";
+  ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
   std::string response;
   char buffer[4096];
   for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) response.append(buffer, n);
@@ -84,6 +112,8 @@ TEST_F(PreviewServerTest, ServesFilesOfTheFolder) {
   EXPECT_EQ(body(photo), "jpeg bytes");
 
   EXPECT_EQ(body(get(port, "/")), "<HTML>album</HTML>\r\n") << "the folder shows its album";
+  std::filesystem::create_symlink("../album.html", root + "/big/up.html");
+  EXPECT_EQ(body(get(port, "/big/up.html")), "<HTML>album</HTML>\r\n") << "a link inside";
   EXPECT_EQ(server.url("album.html"), "http://127.0.0.1:" + std::to_string(port) + "/album.html");
 }
 
@@ -97,8 +127,12 @@ TEST_F(PreviewServerTest, AFolderWithoutItsSlashIsRedirected) {
 }
 
 TEST_F(PreviewServerTest, NeverLeavesTheFolder) {
-  for (const char* target : {"/../secret.txt", "/big/../../secret.txt", "/%2E%2E/secret.txt",
-                             "/link.txt", "/missing.html", "/big"}) {
+  std::filesystem::create_symlink(root + "/album.html", root + "/absolute.html");
+  std::filesystem::create_symlink(std::filesystem::relative(outside.file("secret.txt"), root),
+                                  root + "/up.txt");
+  for (const char* target :
+       {"/../secret.txt", "/big/../../secret.txt", "/%2E%2E/secret.txt", "/link.txt", "/up.txt",
+        "/missing.html", "/big", "/absolute.html", "/album.html%00.jpg"}) {
     std::string response = get(port, target);
     EXPECT_TRUE(response.starts_with("HTTP/1.1 404") || response.starts_with("HTTP/1.1 400"))
         << target << "\n"
@@ -113,8 +147,11 @@ TEST_F(PreviewServerTest, HiddenFilesAreNeverServed) {
   test::writeFile(root + "/.hidden", "secret");
   test::writeFile(root + "/big/.a.jpg.tmp123", "secret");
   std::filesystem::create_symlink(root + "/.hidden", root + "/visible.txt");
-  for (const char* target : {"/.hidden", "/.git/config", "/big/.a.jpg.tmp123", "/%2Ehidden",
-                             "/big/../.hidden", "/./.hidden", "/visible.txt"}) {
+  std::filesystem::create_symlink(".hidden", root + "/visible2.txt");
+  std::filesystem::create_symlink(".git", root + "/git");
+  for (const char* target :
+       {"/.hidden", "/.git/config", "/big/.a.jpg.tmp123", "/%2Ehidden", "/big/../.hidden",
+        "/./.hidden", "/visible.txt", "/visible2.txt", "/git/config"}) {
     const std::string response = get(port, target);
     EXPECT_TRUE(response.starts_with("HTTP/1.1 404")) << target << "\n" << response;
     EXPECT_EQ(response.find("secret"), std::string::npos) << target;
@@ -165,8 +202,10 @@ TEST_F(PreviewServerTest, StreamsFilesAndAnswersByteRanges) {
   EXPECT_TRUE(body(whole) == video) << "whole file differs";
 
   const std::string n = std::to_string(video.size());
+  std::string many = "bytes=0-";
+  for (int i = 1; i < 1500; ++i) many += ",0-";
   struct Case {
-    const char* range;
+    std::string range;
     int status;
     std::size_t first, length;  // of the expected body
     std::string contentRange;
@@ -183,6 +222,12 @@ TEST_F(PreviewServerTest, StreamsFilesAndAnswersByteRanges) {
        "bytes 307000-" + std::to_string(video.size() - 1) + "/" + n},
       {"bytes=0-", 206, 0, video.size(), "bytes 0-" + std::to_string(video.size() - 1) + "/" + n},
       {"bytes=999999-", 416, 0, 0, "bytes */" + n},
+      // Overlapping or touching ranges are merged; too many give the whole file once.
+      {"bytes=100-199,150-299", 206, 100, 200, "bytes 100-299/" + n},
+      {"bytes=200-299,100-199", 206, 100, 200, "bytes 100-299/" + n},
+      {many, 200, 0, video.size(), ""},
+      {"bytes=0-0,9-9,19-19,29-29,39-39,49-49,59-59,69-69,79-79", 200, 0, video.size(), ""},
+      {"bytes=5-3", 200, 0, video.size(), ""},
   };
   for (const Case& c : cases) {
     const std::string response = get(port, "/clip.mov", std::string("Range: ") + c.range + "\r\n");
@@ -190,13 +235,68 @@ TEST_F(PreviewServerTest, StreamsFilesAndAnswersByteRanges) {
         << c.range << "\n"
         << response.substr(0, 300);
     EXPECT_EQ(header(response, "Content-Range"), c.contentRange) << c.range;
-    if (c.status == 206) {
+    if (c.status != 416) {
       EXPECT_EQ(header(response, "Content-Length"), std::to_string(c.length)) << c.range;
       EXPECT_TRUE(body(response) == video.substr(c.first, c.length)) << c.range;
     }
   }
+  // Ranges apart: one part each, in the file's order.
+  const std::string parts = body(get(port, "/clip.mov", "Range: bytes=200000-200009,7-9\r\n"));
+  const auto first = parts.find("Content-Range: bytes 7-9/" + n + "\r\n\r\n" + video.substr(7, 3));
+  const auto second =
+      parts.find("Content-Range: bytes 200000-200009/" + n + "\r\n\r\n" + video.substr(200000, 10));
+  EXPECT_TRUE(first != std::string::npos && second != std::string::npos && first < second);
   // A range of a missing file is still a 404.
   EXPECT_TRUE(get(port, "/none.mov", "Range: bytes=5-9\r\n").starts_with("HTTP/1.1 404"));
+}
+
+TEST_F(PreviewServerTest, NothingOutsideWhileANameIsSwappedForALink) {
+  test::writeFile(root + "/x.jpg", "jpeg bytes");
+  const std::string relative = std::filesystem::relative(outside.file("secret.txt"), root);
+  test::LinkSwapper swapper(root + "/x.jpg", {outside.file("secret.txt"), relative});
+  int served = 0, refused = 0;
+  for (int i = 0; i < 2000; ++i) {
+    const std::string response = get(port, "/x.jpg");
+    ASSERT_EQ(response.find("secret"), std::string::npos) << "request " << i;
+    served += body(response) == "jpeg bytes";
+    refused += response.starts_with("HTTP/1.1 404");
+  }
+  EXPECT_TRUE(served > 0 && refused > 0) << served << " served, " << refused << " refused";
+}
+
+TEST_F(PreviewServerTest, SlowClientsCannotStarveIt) {
+  using namespace std::chrono_literals;
+  struct Case {
+    std::chrono::milliseconds deadline;
+    std::size_t leftOpen;  // of 10 slow heads, after an ordinary request
+  };
+  // A long deadline: the cap of 4 an address leaves 4 slow heads, and the oldest of them
+  // makes room for the ordinary request. A short one closes them all.
+  for (const Case& c : {Case{60s, 3}, Case{300ms, 0}}) {
+    PreviewServer guarded;
+    const int p = *guarded.start(root, 0, "album.html",
+                                 {.perAddress = 4, .total = 6, .headDeadline = c.deadline});
+    const std::string head = "GET /album.html HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(p);
+    std::vector<int> slow;
+    for (int i = 0; i < 10; ++i) {
+      slow.push_back(connectTo(p));
+      ::send(slow.back(), head.data(), head.size(), MSG_NOSIGNAL);
+    }
+    EXPECT_GE(closedByServer(slow, 6, 5000), 6u) << "the caps";
+    EXPECT_EQ(body(get(p, "/album.html")), "<HTML>album</HTML>\r\n") << "while slow heads wait";
+    EXPECT_EQ(closedByServer(slow, 10 - c.leftOpen, c.leftOpen ? 500 : 5000), 10 - c.leftOpen);
+    for (int fd : slow) ::close(fd);
+    if (c.deadline > 1s) continue;
+    // A head sent one line at a time is cut at the deadline of the whole head.
+    const std::vector<int> trickle{connectTo(p)};
+    ::send(trickle[0], head.data(), head.size(), MSG_NOSIGNAL);
+    std::size_t cut = 0;
+    for (int i = 0; i < 100 && !cut; ++i)
+      cut =
+          ::send(trickle[0], "\r\nX: y", 7, MSG_NOSIGNAL) < 0 ? 1 : closedByServer(trickle, 1, 50);
+    EXPECT_EQ(cut, 1u);
+    ::close(trickle[0]);
+  }
 }
 
 TEST_F(PreviewServerTest, IsReadOnly) {
