@@ -12,7 +12,7 @@ packages=(
   fonts-noto-cjk xvfb xauth
   at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi xdotool imagemagick
   python3 chromium chromium-driver
-  dpkg-dev file desktop-file-utils appstream
+  dpkg-dev file desktop-file-utils appstream lintian help2man
   clang-16 libclang-rt-16-dev
   ffmpeg
 )

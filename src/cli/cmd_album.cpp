@@ -130,6 +130,7 @@ int runAlbum(const std::vector<std::string>& args) {
 
   TerminalDialogs dialogs(o->args.answer, /*nonInteractive=*/true);
   ProgramState state;
+  state.runWaiting = reportRunWaiting;
   // As at start-up: the marker file in the current directory splits the view page's script.
   std::error_code ec;
   state.SplitViewScript = probeMarkerFile(std::filesystem::current_path(ec).string());

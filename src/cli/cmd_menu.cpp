@@ -33,6 +33,7 @@ int runMenu(const std::vector<std::string>& args) {
   // so a script never replaces a hand-made index.html by accident.
   TerminalDialogs dialogs(a->answer, /*nonInteractive=*/false);
   ProgramState state;
+  state.runWaiting = reportRunWaiting;
   if (!ReadSettings(state.settings, a->settingsFile, dialogs)) return kExitFailed;
   const std::string path = normalFolderPath(a->folder);
   if (!isFolder(path)) {

@@ -9,6 +9,7 @@
 
 #include "cli/command.h"
 #include "common/paths.h"
+#include "program_version.h"
 
 namespace fotela::cli {
 namespace {
@@ -27,7 +28,14 @@ void printHelp(std::ostream& out) {
   for (const Command& c : sorted) {
     out << "  " << c.usage << "\n      " << c.summary << "\n";
   }
-  out << "\n  --help    この一覧を表示します\n";
+  out << "\n  --help            この一覧を表示します\n"
+      << "  --version         バージョンを表示します\n"
+      << "  COMMAND --help    COMMAND の使い方を表示します\n";
+}
+
+// "COMMAND --help": the command's usage, not a folder named "--help".
+bool wantsHelp(const std::vector<std::string>& args) {
+  return std::find(args.begin(), args.end(), "--help") != args.end();
 }
 
 std::string executableFolder(const char* argv0) {
@@ -67,9 +75,17 @@ int main(int argc, char** argv) {
     printHelp(std::cout);
     return kExitOk;
   }
+  if (args[0] == "--version") {
+    std::cout << "fotela-cli " << fotela::kProgramVersion << "\n";
+    return kExitOk;
+  }
   for (const Command& c : commands()) {
     if (c.name == args[0]) {
       args.erase(args.begin());
+      if (wantsHelp(args)) {
+        std::cout << "usage: fotela-cli " << c.usage << "\n  " << c.summary << "\n";
+        return kExitOk;
+      }
       return c.run(args);
     }
   }

@@ -5,6 +5,8 @@
 #include <iostream>
 #include <string>
 
+#include "program/album_run.h"
+
 namespace fotela::cli {
 namespace {
 
@@ -31,6 +33,10 @@ bool isYesButton(DialogButtons b) {
 }
 
 }  // namespace
+
+void reportRunWaiting(const std::string& folder) {
+  std::cerr << kRunWaitingMessage << ": " << folder << std::endl;
+}
 
 bool stdinIsTerminal() {
   return ::isatty(STDIN_FILENO) == 1;

@@ -3,6 +3,7 @@
 // fixed answer (--yes / --no) or, on a terminal, by the user at a prompt.
 
 #include <optional>
+#include <string>
 
 #include "common/user_dialogs.h"
 
@@ -27,6 +28,9 @@ class TerminalDialogs final : public UserDialogs {
   bool nonInteractive_;
   int messages_ = 0;
 };
+
+// Says on stderr that the command waits for another run on `folder` to end.
+void reportRunWaiting(const std::string& folder);
 
 bool stdinIsTerminal();
 bool stderrIsTerminal();

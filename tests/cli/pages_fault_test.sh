@@ -56,6 +56,20 @@ check "killed runs: every page old or complete new" 0 "$bad"
 "$cli" album "$album" --settings "$ini" --pages-only > /dev/null 2>&1
 check "the next run removes the temporary files" 0 "$(temporaries "$album")"
 
+# A run on a folder that another run holds waits and says so; then it writes its pages and
+# removes what a killed run left in a copy folder (older than the file system's clock tick).
+printf x > "$album/small/.fotela-Killed" && sleep 0.02
+describe "$album" B
+exec 9< "$album" && flock 9
+"$cli" album "$album" --settings "$ini" --pages-only > /dev/null 2> "$work/err" 9<&- &
+until grep -q "待っています: $album" "$work/err" || ! kill -0 $! 2> /dev/null; do sleep 0.05; done
+grep -q "待っています" "$work/err" && pass "a second run says it waits" || failed "no wait: $(cat "$work/err")"
+check "the waiting run has written nothing" "$(cat "$work/sums-A")" "$(sums "$album")"
+exec 9<&-
+wait $! && pass "the waiting run ends well" || failed "the waiting run ends well"
+check "then writes its pages" "$(cat "$work/sums-B")" "$(sums "$album")"
+check "and removes the temporary file in small/" 0 "$(temporaries "$album")"
+
 # A full disk: the run fails naming the page and the reason; the old pages stay.
 disk=$work/disk
 mkdir "$disk"

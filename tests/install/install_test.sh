@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installing and packaging: `cmake --install` into a temporary prefix (the installed
 # programs, the desktop entry and the software-centre description checked by their
-# validators), then `cpack -G DEB`, the package unpacked and its fotela-cli run on two
-# photos. Skipped (77) only when a tool is missing.
-for tool in desktop-file-validate appstreamcli dpkg-deb dpkg-shlibdeps file cjpeg; do
+# validators), then `cpack -G DEB`, checked by lintian, the package unpacked, its man pages
+# and --help/--version read and its fotela-cli run on two photos. Skipped (77) only when a
+# tool is missing.
+for tool in desktop-file-validate appstreamcli dpkg-deb dpkg-shlibdeps file cjpeg lintian; do
   if ! command -v "$tool" > /dev/null; then
     echo "SKIP: $tool is not installed"
     exit 77
@@ -73,11 +74,41 @@ wanted=(libc6 libturbojpeg0)
 for p in "${wanted[@]}"; do
   grep -qE "(^|, )$p( |,|$)" <<< "$depends" && pass "depends on $p" || failed "depends on $p"
 done
-check "maintainer" "fotela developers" "$(dpkg-deb -f "$deb" Maintainer)"
+[[ $app == 1 ]] && wanted=(qt6-translations-l10n) || wanted=()
+for p in "${wanted[@]}"; do  # not a library: named by the build
+  grep -qE "(^|, )$p(,|$)" <<< "$depends" && pass "depends on $p" || failed "depends on $p"
+done
+check "maintainer" "fotela developers <" "$(dpkg-deb -f "$deb" Maintainer | cut -c1-19)"
+# Both languages in the one description.
+dpkg-deb -f "$deb" Description | grep -q "HTMLアルバムを作成します" && pass "Japanese description" ||
+  failed "Japanese description"
+if lintian --fail-on error,warning "$deb" > "$work/lintian" 2>&1; then pass "lintian"; else
+  failed "lintian"; cat "$work/lintian"; fi
 
 root=$work/root
 succeeds "dpkg-deb -x" dpkg-deb -x "$deb" "$root"
 exists "packaged help page" "$root/usr/share/fotela/help.htm"
+exists "copyright" "$root/usr/share/doc/fotela/copyright"
+exists "changelog" "$root/usr/share/doc/fotela/changelog.gz"
+version=$(dpkg-deb -f "$deb" Version)
+programs=(fotela-cli)
+[[ $app == 1 ]] && programs+=(fotela)
+for p in "${programs[@]}"; do
+  check "man page of $p" "$p \\- " \
+    "$(zcat "$root/usr/share/man/man1/$p.1.gz" | sed -n '/^\.SH NAME/{n;p}' | cut -d' ' -f1-2) "
+  # No display: the desktop program answers before it opens any window.
+  for option in --version --help; do
+    set +e
+    out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$root/usr/bin/$p" $option); rc=$?
+    set -e
+    [[ $option == --version ]] && expected="$p $version\$" || expected="usage: $p "
+    check "$p $option exits 0" 0 "$rc"
+    grep -q "^$expected" <<< "$out" && pass "$p $option" || failed "$p $option: $out"
+  done
+done
+out=$("$root/usr/bin/fotela-cli" album --help)
+grep -q "^usage: fotela-cli album DIR" <<< "$out" && pass "fotela-cli album --help" ||
+  failed "fotela-cli album --help: $out"
 [[ $app == 1 ]] && exists "packaged desktop entry" "$root/usr/share/applications/$id.desktop"
 photos=$work/photos
 mkdir "$photos"

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -95,7 +96,16 @@ bool isTemporaryFileName(std::string_view name) {
          std::string_view::npos;
 }
 
-void removeStaleTemporaries(const std::string& folder) {
+FileTime fileClockNow() {
+  // The kernel stamps files with its coarse clock, which lags the precise one by up to a
+  // tick: a file changed just after a precise "now" could look older than it.
+  struct timespec now {};
+  ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+  return FileTime(std::chrono::duration_cast<FileTime::duration>(
+      std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec)));
+}
+
+void removeStaleTemporaries(const std::string& folder, std::optional<FileTime> changedBefore) {
   std::error_code ec;
   for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end;
        it.increment(ec)) {
@@ -104,20 +114,34 @@ void removeStaleTemporaries(const std::string& folder) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) continue;
     struct stat st {};
+    // The change time, which no writer can set back (a copy takes its photo's mtime).
+    auto changed = [&st] {
+      return FileTime(std::chrono::duration_cast<FileTime::duration>(
+          std::chrono::seconds(st.st_ctim.tv_sec) + std::chrono::nanoseconds(st.st_ctim.tv_nsec)));
+    };
     // A writer that is alive holds its lock; a killed one has let it go.
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
-      ::unlink(path.c_str());
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+        (!changedBefore || changed() < *changedBefore) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      // The name may have been renamed into place and taken again meanwhile: remove it only
+      // while it still names the file that was checked.
+      struct stat now {};
+      if (::lstat(path.c_str(), &now) == 0 && now.st_dev == st.st_dev && now.st_ino == st.st_ino)
+        ::unlink(path.c_str());
+    }
     ::close(fd);
   }
+}
+
+void keepModeOf(const std::string& path, int fd) {
+  struct stat old {};
+  if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
 }
 
 Result<void> writeFileAtomic(const std::string& path, std::string_view bytes) {
   auto temporary = createTemporaryFile(folderOf(path), path);
   if (!temporary) return std::unexpected(temporary.error());
   const int fd = temporary->fd;
-  // Keep the permissions of the file being replaced.
-  struct stat old {};
-  if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+  keepModeOf(path, fd);
   auto failed = [&](int error) {
     ::unlink(temporary->path.c_str());
     closeTemporaryFile(*temporary);

@@ -1,6 +1,7 @@
 #pragma once
 // File helpers: whole-file reads, atomic replace, folder walks in directory order.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -33,10 +34,22 @@ struct TemporaryFile {
 // `forPath` is the file it is meant to become; an error names that file and the reason.
 Result<TemporaryFile> createTemporaryFile(const std::string& folder, const std::string& forPath);
 void closeTemporaryFile(TemporaryFile& file);
+// Gives the open file `fd` the permission bits of the file at `path` when there is one, so
+// that a file replaced through a temporary file keeps its mode; a new one keeps what
+// createTemporaryFile gave it.
+void keepModeOf(const std::string& path, int fd);
+
 // Removes from `folder` the temporary files of runs that were killed: regular files named
-// like those of createTemporaryFile that no open writer holds.
-void removeStaleTemporaries(const std::string& folder);
+// like those of createTemporaryFile that no open writer holds and, when `changedBefore` is
+// given, that nothing has changed since then (a writer that has only just created its file
+// may not hold it yet).
+using FileTime = std::chrono::system_clock::time_point;
+void removeStaleTemporaries(const std::string& folder,
+                            std::optional<FileTime> changedBefore = std::nullopt);
 bool isTemporaryFileName(std::string_view name);
+// Now, by the clock the file system stamps changes with: never later than the stamp of a
+// change made after it.
+FileTime fileClockNow();
 
 // Splits text into lines at CR LF, LF or a lone CR. A final line break ends the last
 // line; it does not start an empty one.

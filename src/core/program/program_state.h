@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,13 @@ struct ProgramState {
 
   // An album has been written without error in this run (enables "表示").
   bool albumViewEnabled = false;
+
+  // Told when a build must wait for another run on its album folder (another process
+  // holds the folder's lock), on the thread that waits.
+  std::function<void(const std::string& folder)> runWaiting;
+  // Set while a build of this state holds its album folder's lock (AlbumRun), so that the
+  // parts it calls do not take it again.
+  bool runLockHeld = false;
 
   // The photo list in displayed order (= album order) and the folder's order entries.
   std::vector<PhotoEntry> photos;

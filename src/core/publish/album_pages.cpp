@@ -10,6 +10,7 @@
 #include "common/user_dialogs.h"
 #include "photos/image_size.h"
 #include "photos/order_file.h"
+#include "program/album_run.h"
 #include "program/program_state.h"
 #include "publish/page_pieces.h"
 
@@ -393,8 +394,7 @@ AlbumPagesOutcome WriteAlbumPages(ProgramState& state, UserDialogs& dialogs,
   for (const PhotoEntry& row : state.photos)
     if (!left.contains(row.fileName())) rows.push_back(row);
   if (rows.empty()) return AlbumPagesOutcome::NoPhotos;
-  // Temporary pages of a run that was killed.
-  removeStaleTemporaries(state.settings.PhotoFolder);
+  AlbumRun run(state);
   AlbumWriter writer(state, std::move(rows));
   if (auto r = writer.run(); !r) {
     if (r.error().missingCopy) {

@@ -38,9 +38,10 @@ class PageSet;
 // Writes every page of the album of state.settings.PhotoFolder from state.photos, leaving
 // out the photos whose file names are in `leaveOut` (those whose copies could not be made).
 // The pages are written to temporary files and put in place together only when all were
-// written; temporary files of an earlier run that was killed are removed first. On success
-// sets LastAlbumPage and albumViewEnabled and saves the order file (TitlePut, every photo
-// of the list) when the order or a description changed. Failures are reported through
+// written, under an AlbumRun (unless the caller holds one), which first removes temporary
+// files of earlier runs that were killed. On success sets LastAlbumPage and
+// albumViewEnabled and saves the order file (TitlePut, every photo of the list) when the
+// order or a description changed. Failures are reported through
 // `dialogs`: a missing reduced copy with kMissingCopyMessage, a page that cannot be
 // written with its file name and the reason, page or folder names in the settings that
 // are not plain names.

@@ -1,6 +1,7 @@
 #include "publish/build_commands.h"
 
 #include "common/user_dialogs.h"
+#include "program/album_run.h"
 #include "program/program_state.h"
 #include "publish/album_pages.h"
 
@@ -60,6 +61,8 @@ BuildOutcome buildAlbum(ProgramState& state, UserDialogs& dialogs, const BuildHo
   setStatus(hooks, kStatusBuilding);
   BuildOutcome outcome = BuildOutcome::Failed;
   if (namesAllowed(state, dialogs)) {
+    // One run from the copies to the pages.
+    AlbumRun run(state);
     state.ThumbRunMode = 0;
     const ThumbRunResult copies = makeCopies(state, dialogs, hooks);
     outcome = pagesOutcome(WriteAlbumPages(state, dialogs, copies.failedPhotos));

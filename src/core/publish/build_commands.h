@@ -42,11 +42,13 @@ enum class BuildOutcome {
   Failed,    // nothing written: a message said why; the old pages stand
 };
 
-// Every command first checks the page and sub-folder names of the settings
-// (checkAlbumNames) and refuses, with a message and writing nothing, names that are not
-// plain names. The final status text is kStatusBuilt only when every photo's page lines
-// were written; otherwise kStatusBuiltWithout or kStatusNotBuilt (pages only with an empty
-// list: kNoPhotosMessage).
+// Every command holds an AlbumRun while it writes: the full build one for the copies and
+// the pages; pages only and copies only the one of WriteAlbumPages and of the thumbnail
+// maker (which may still run after the command has returned). Every command first checks
+// the page and sub-folder names of the settings (checkAlbumNames) and refuses, with a
+// message and writing nothing, names that are not plain names. The final status text is
+// kStatusBuilt only when every photo's page lines were written; otherwise
+// kStatusBuiltWithout or kStatusNotBuilt (pages only with an empty list: kNoPhotosMessage).
 //
 // Full build: refuses an empty list with "対象画像がありません"; ThumbRunMode 0 so the
 // thumbnail maker asks before remaking existing copies; then WriteAlbumPages, leaving out

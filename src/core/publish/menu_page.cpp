@@ -8,6 +8,7 @@
 #include "common/files.h"
 #include "common/paths.h"
 #include "common/user_dialogs.h"
+#include "program/album_run.h"
 #include "program/program_state.h"
 #include "publish/page_pieces.h"
 
@@ -76,7 +77,7 @@ MenuPageOutcome WriteMenuPage(ProgramState& state, UserDialogs& dialogs) {
     return MenuPageOutcome::Failed;
   };
 
-  removeStaleTemporaries(base);
+  AlbumRun run(state);
   std::vector<SubFolder> folders;
   for (const std::string& name : listFolder(base, EntryKind::Folder)) {
     std::error_code ec;

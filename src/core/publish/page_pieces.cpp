@@ -256,6 +256,8 @@ Result<void> PageSet::commit() {
     }
   }
   for (auto& page : pages_) {
+    // A page that is replaced keeps its mode, as the copies do.
+    keepModeOf(page->path_, page->temporary_.fd);
     // Renamed while still open and locked, so that no cleaner takes it in between.
     if (::rename(page->temporary_.path.c_str(), page->path_.c_str()) != 0) {
       const std::string message = pageWriteFailure(page->path_, errno);

@@ -83,7 +83,8 @@ class PageFile {
 };
 
 // The pages of one run. Each page is written to a temporary file in the folder; commit()
-// puts them all in place only when every one was written completely. Until then, and after
+// puts them all in place only when every one was written completely. A page that replaces
+// one keeps that one's mode; a new page gets 0666 under the umask. Until then, and after
 // any failure, the pages already in the folder stay as they were, and dropping the set
 // removes its temporary files.
 class PageSet {

@@ -21,6 +21,7 @@
 #include "imaging/codec.h"
 #include "imaging/exif.h"
 #include "imaging/resample.h"
+#include "program/album_run.h"
 #include "program/program_state.h"
 
 namespace fotela {
@@ -186,6 +187,7 @@ class ThumbRun {
         budget_(kDecodeBudget) {}
 
   ThumbRunResult run() {
+    AlbumRun albumRun(state_);
     const AlbumSettings& s = state_.settings;
     if (auto names = checkCopyFolderNames(s); !names) {
       result_.failures.push_back(names.error());
@@ -194,8 +196,6 @@ class ThumbRun {
     DirChk(s.ThumbFolder);
     DirChk(s.ImageFolder);
     if (!stopFlag_) {
-      removeStaleTemporaries(subFolder(s.ImageFolder));
-      removeStaleTemporaries(subFolder(s.ThumbFolder));
       collectRows();
       const int limit = largeCopyLimit(s.ListPageWidth);
       std::vector<CopyJob> large = jobs(s.ImageFolder, false);

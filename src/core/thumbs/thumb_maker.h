@@ -55,9 +55,10 @@ struct ThumbRunResult {
   std::vector<std::string> failedPhotos;
 };
 
-// Refuses sub-folder names that are not plain names (checkCopyFolderNames), checks both
-// sub-folders (asking "縮小画像を作成しますか？" when ThumbRunMode is 0 and a folder exists),
-// removes temporary files a killed run left in them, then makes the copies of every row of
+// Holds an AlbumRun for the album folder (unless the caller's build holds it), refuses
+// sub-folder names that are not plain names (checkCopyFolderNames), checks both sub-folders
+// (asking "縮小画像を作成しますか？" when ThumbRunMode is 0 and a folder exists), then makes
+// the copies of every row of
 // state.photos whose type is "jpg". Photos that cannot be read or copies that cannot be written do
 // not stop the run; after it, one warning through `dialogs` names them all (they are also in the
 // result). The question and the warning come from the calling thread; the work runs on worker

@@ -71,6 +71,8 @@ TEST(FilesTest, StaleTemporaryFilesAreRemoved) {
   ASSERT_TRUE(live);
   EXPECT_TRUE(isTemporaryFileName(std::filesystem::path(live->path).filename().string()));
 
+  removeStaleTemporaries(dir.path(), FileTime{});  // changed after that time: kept
+  EXPECT_TRUE(std::filesystem::exists(dir.file(".fotela-a1B2c3")));
   removeStaleTemporaries(dir.path());
   EXPECT_FALSE(std::filesystem::exists(dir.file(".fotela-a1B2c3")));
   EXPECT_TRUE(std::filesystem::exists(live->path));

@@ -1,11 +1,18 @@
 #include "publish/build_commands.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+
+#include <memory>
+#include <thread>
 
 #include "common/files.h"
 #include "common/scripted_dialogs.h"
 #include "core/publish/publish_fixture.h"
 #include "photos/folder_scan.h"
+#include "program/album_run.h"
 #include "program/program_state.h"
 #include "publish/album_pages.h"
 
@@ -213,6 +220,71 @@ TEST(BuildCommands, SettingsNamesThatAreNoPlainNamesAreRefused) {
     EXPECT_EQ(listFolder(parent.path(), EntryKind::Folder), std::vector<std::string>{"album"});
     EXPECT_TRUE(listFolder(parent.path(), EntryKind::File).empty());
   }
+}
+
+// A pages-only rebuild while another run holds the folder waits for that run, then keeps
+// each page's mode (a new page gets 0666 under the umask) and removes the temporary files
+// that killed runs left in the album folder, the copy folders and their sub-folders, but
+// not one that a live writer holds.
+TEST(BuildPagesOnly, WaitsForTheRunBeforeKeepsPageModesAndRemovesStaleTemporaries) {
+  enum class Before { Page, NoPage, Temporary, HeldTemporary };
+  struct Case {
+    const char* file;
+    Before before;
+    bool remains;
+    mode_t mode;  // 0: not checked
+  };
+  const mode_t umask = ::umask(0);
+  ::umask(umask);
+  const Case cases[] = {
+      {"album.html", Before::Page, true, 0640},
+      {"album_1.html", Before::Page, true, 0600},
+      {"album_2.html", Before::NoPage, true, 0666 & ~umask},
+      {".fotela-Killed", Before::Temporary, false, 0},
+      {"small/.fotela-Killed", Before::Temporary, false, 0},
+      {"big/.fotela-Killed", Before::Temporary, false, 0},
+      {"big/2x/.fotela-Killed", Before::Temporary, false, 0},
+      {"small/.fotela-Living", Before::HeldTemporary, true, 0},
+  };
+  TempDir dir;
+  ProgramState state, other;
+  initState(state, dir, 0);
+  initState(other, dir, 0);
+  test::makeAlbumFolder(state, dir.path(), {{"a", "jpg", 600, 100, 75, 600, 450, "a"}});
+  std::filesystem::create_directory(dir.file("big/2x"));
+  ScriptedDialogs dialogs;
+  ASSERT_EQ(buildPagesOnly(state, dialogs), BuildOutcome::Written);
+  std::vector<int> held;
+  struct stat st {};
+  for (const Case& c : cases) {
+    const std::string path = dir.file(c.file);
+    if (c.before == Before::Page) ::chmod(path.c_str(), c.mode);
+    if (c.before == Before::NoPage) std::filesystem::remove(path);
+    if (c.before >= Before::Temporary) test::writeFile(path, "left");
+    if (c.before == Before::HeldTemporary) held.push_back(::open(path.c_str(), O_RDONLY));
+    if (c.before == Before::HeldTemporary) ::flock(held.back(), LOCK_EX);
+    ::stat(path.c_str(), &st);
+  }
+  // Until the file system's clock has passed the last change, so that the run is younger.
+  while (fileClockNow().time_since_epoch() <=
+         std::chrono::seconds(st.st_ctim.tv_sec) + std::chrono::nanoseconds(st.st_ctim.tv_nsec))
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+
+  auto running = std::make_unique<AlbumRun>(other);
+  bool waited = false;
+  state.runWaiting = [&](const std::string& folder) {
+    waited = folder == dir.path() && !isFile(dir.file("album_2.html"));
+    running.reset();  // the other run ends
+  };
+  EXPECT_EQ(buildPagesOnly(state, dialogs), BuildOutcome::Written);
+  EXPECT_TRUE(waited) << "the runs did not take turns";
+  for (const Case& c : cases) {
+    const bool exists = ::stat(dir.file(c.file).c_str(), &st) == 0;
+    EXPECT_EQ(exists, c.remains) << c.file;
+    EXPECT_TRUE(!exists || !c.mode || (st.st_mode & 07777) == c.mode)
+        << c.file << " " << st.st_mode;
+  }
+  for (int fd : held) ::close(fd);
 }
 
 }  // namespace
