@@ -1,9 +1,12 @@
 // The EXIF and header-segment readers: any bytes are walked without reading outside them,
-// and an EXIF segment rewritten for an upright picture reads back as upright.
+// an EXIF segment rewritten for an upright picture reads back as upright, and the photo
+// facts (EXIF, XMP, IPTC) are valid UTF-8 without control characters other than the
+// caption's line breaks.
 #include "editor/jpeg_metadata.h"
 #include "fuzz_support.h"
 #include "imaging/exif.h"
 #include "imaging/jpeg_segments.h"
+#include "imaging/photo_facts.h"
 
 using namespace fotela;
 
@@ -22,6 +25,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     end = s.start + s.length;
     return true;
   });
+
+  const PhotoFacts facts = readPhotoFacts(span);
+  for (const std::string* field :
+       {&facts.dateTaken, &facts.cameraModel, &facts.exposureTime, &facts.fNumber, &facts.iso,
+        &facts.focalLength, &facts.caption}) {
+    if (!fuzz::isValidUtf8(*field)) fuzz::failure("fact not UTF-8: " + *field, bytes);
+    for (char c : *field)
+      if ((static_cast<unsigned char>(c) < 0x20 && !(c == '\n' && field == &facts.caption)) ||
+          c == 0x7F)
+        fuzz::failure("control character in a fact: " + *field, bytes);
+  }
 
   const JpegMetadata metadata = readJpegMetadata(bytes);
   if (metadata.exif.empty()) return 0;

@@ -3,66 +3,15 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
-#include <type_traits>
+
+#include "imaging/tiff_structure.h"
 
 namespace fotela {
 namespace {
 
-constexpr std::string_view kExifId{"Exif\0\0", 6};
-
-// A TIFF structure (the payload of an EXIF segment after its identifier) in the byte order
-// its header names: read over const bytes, read and patched in place over mutable ones.
-template <class Byte>
-class Tiff {
- public:
-  // nullopt unless the bytes start with a TIFF header ("II" or "MM", then 42) whose IFD0
-  // lies after it.
-  static std::optional<Tiff> open(std::span<Byte> bytes) {
-    if (bytes.size() < 8) return std::nullopt;
-    std::optional<Tiff> tiff;
-    if (std::memcmp(bytes.data(), "II*\0", 4) == 0) tiff = Tiff(bytes, false);
-    if (std::memcmp(bytes.data(), "MM\0*", 4) == 0) tiff = Tiff(bytes, true);
-    // IFD0 inside the header would be read from bytes that patching it rewrites.
-    if (tiff && tiff->firstIfd() < 8) return std::nullopt;
-    return tiff;
-  }
-
-  // True when n bytes at `offset` lie inside the structure.
-  bool has(std::size_t offset, std::size_t n) const {
-    return offset <= bytes_.size() && n <= bytes_.size() - offset;
-  }
-  // The n-byte number at `offset`, which has() has checked.
-  std::uint32_t get(std::size_t offset, int n) const {
-    std::uint32_t v = 0;
-    for (int i = 0; i < n; ++i) {
-      const std::uint32_t byte = bytes_[offset + i];
-      v |= big_ ? byte << (8 * (n - 1 - i)) : byte << (8 * i);
-    }
-    return v;
-  }
-  void put(std::size_t offset, int n, std::uint32_t v) requires(!std::is_const_v<Byte>) {
-    for (int i = 0; i < n; ++i) {
-      const int shift = big_ ? 8 * (n - 1 - i) : 8 * i;
-      bytes_[offset + i] = static_cast<Byte>((v >> shift) & 0xFF);
-    }
-  }
-  // Where IFD0 starts.
-  std::size_t firstIfd() const { return get(4, 4); }
-
- private:
-  Tiff(std::span<Byte> bytes, bool bigEndian) : bytes_(bytes), big_(bigEndian) {}
-
-  std::span<Byte> bytes_;
-  bool big_;
-};
-
 constexpr std::uint32_t kTagOrientation = 0x0112;
-constexpr std::uint32_t kTagExifIfd = 0x8769;
 constexpr std::uint32_t kTagPixelXDimension = 0xA002;
 constexpr std::uint32_t kTagPixelYDimension = 0xA003;
-constexpr std::uint32_t kTypeShort = 3;
-constexpr std::uint32_t kTypeLong = 4;
-constexpr std::uint32_t kTypeIfd = 13;
 
 // The orientation entry of IFD0; 1 when none.
 int orientationFromTiff(std::span<const unsigned char> bytes) {

@@ -10,6 +10,7 @@ namespace fotela {
 inline constexpr unsigned kJpegApp0 = 0xE0;
 inline constexpr unsigned kJpegApp1 = 0xE1;
 inline constexpr unsigned kJpegApp2 = 0xE2;
+inline constexpr unsigned kJpegApp13 = 0xED;
 
 struct JpegSegment {
   unsigned marker = 0;     // the byte after 0xFF: 0xE1 for APP1, 0xC0 for SOF0, ...

@@ -18,6 +18,9 @@ struct PhotoFacts {
   // The embedded caption as UTF-8: EXIF ImageDescription, else XMP dc:description, else
   // the IPTC caption; "" when none (blank or placeholder captions count as none).
   std::string caption;
+  // Every field is plain text (never HTML: escape it where it enters a page), valid UTF-8
+  // without control characters other than the caption's line breaks ("\n").
+  bool operator==(const PhotoFacts&) const = default;
   bool empty() const {
     return dateTaken.empty() && cameraModel.empty() && exposureTime.empty() &&
            fNumber.empty() && iso.empty() && focalLength.empty() && caption.empty();

@@ -156,11 +156,20 @@ class PhotoFile {
   unsigned char* data_ = nullptr;
   std::size_t size_ = 0;
 };
+// One copy of a photo: where it goes and the square it must fit in.
+struct CopyTarget {
+  std::string destination;
+  int limit = 0;
+};
+
 struct CopyJob {
   std::string fileName;  // name + "." + type
   std::string source;
-  std::string destination;
-  std::size_t row = 0;  // index into the list of unique photos
+  // Largest first: one decode of the source covers the first copy, and each copy is
+  // averaged down from the one before it.
+  std::vector<CopyTarget> targets;
+  std::size_t preview = 0;  // the target whose pixels the progress shows
+  std::size_t row = 0;      // index into the list of unique photos
 };
 
 using Clock = std::filesystem::file_time_type;
@@ -195,14 +204,24 @@ class ThumbRun {
     }
     DirChk(s.ThumbFolder);
     DirChk(s.ImageFolder);
+    const bool modern = state_.albumStyle == AlbumStyle::Modern;
+    if (modern && !stopFlag_) {
+      for (const std::string& f : {s.ThumbFolder, s.ImageFolder})
+        if (!isFolder(subFolder(doubleDensityFolder(f))))
+          createFolder(subFolder(doubleDensityFolder(f)));
+    }
     if (!stopFlag_) {
       collectRows();
       const int limit = largeCopyLimit(s.ListPageWidth);
-      std::vector<CopyJob> large = jobs(s.ImageFolder, false);
-      runPhase(0, large, limit);
-      if (!stopFlag_) {
-        std::vector<CopyJob> small = jobs(s.ThumbFolder, true);
-        runPhase(1, small, kThumbnailLimit);
+      if (modern) {
+        runPhase(0, everyCopyJobs(limit));
+      } else {
+        std::vector<CopyJob> large = jobs(s.ImageFolder, false, limit);
+        runPhase(0, large);
+        if (!stopFlag_) {
+          std::vector<CopyJob> small = jobs(s.ThumbFolder, true, kThumbnailLimit);
+          runPhase(1, small);
+        }
       }
     }
     for (std::size_t i = 0; i < files_.size(); ++i)
@@ -233,12 +252,7 @@ class ThumbRun {
       return;
     }
     if (!isFolder(folder)) {
-      std::error_code ec;
-      std::filesystem::create_directory(folder, ec);
-      if (ec) {
-        result_.failures.push_back(Error{"フォルダを作成できません: " + folder});
-        stopFlag_ = true;
-      }
+      createFolder(folder);
       return;
     }
     if (state_.ThumbRunMode != 0) return;
@@ -250,6 +264,16 @@ class ThumbRun {
       state_.ThumbRunMode = 2;
       stopFlag_ = true;
       result_.declined = true;
+    }
+  }
+
+  // A failure to create the folder is noted and stops the run.
+  void createFolder(const std::string& folder) {
+    std::error_code ec;
+    std::filesystem::create_directory(folder, ec);
+    if (ec || !isFolder(folder)) {
+      result_.failures.push_back(Error{"フォルダを作成できません: " + folder});
+      stopFlag_ = true;
     }
   }
 
@@ -265,7 +289,8 @@ class ThumbRun {
     failed_.assign(files_.size(), 0);
   }
 
-  std::vector<CopyJob> jobs(const std::string& targetFolder, bool fromLargeCopies) {
+  // One copy of every photo in `targetFolder`, made from the photo or from its large copy.
+  std::vector<CopyJob> jobs(const std::string& targetFolder, bool fromLargeCopies, int limit) {
     const AlbumSettings& s = state_.settings;
     std::vector<CopyJob> out;
     for (std::size_t i = 0; i < files_.size(); ++i) {
@@ -276,14 +301,41 @@ class ThumbRun {
       j.fileName = files_[i];
       j.source = fromLargeCopies ? subFolder(s.ImageFolder) + "/" + files_[i]
                                  : s.PhotoFolder + "/" + files_[i];
-      j.destination = subFolder(targetFolder) + "/" + files_[i];
-      if (mode_ == CopyMode::UpdateOnly && upToDate(j.source, j.destination)) continue;
+      j.targets.push_back({subFolder(targetFolder) + "/" + files_[i], limit});
+      if (mode_ == CopyMode::UpdateOnly && upToDate(j.source, j.targets[0].destination)) continue;
       out.push_back(std::move(j));
     }
     return out;
   }
 
-  void runPhase(int phase, const std::vector<CopyJob>& list, int limit) {
+  // All the copies of every photo from one decode of the photo: the large copy and the
+  // thumbnail, each also at twice the size.
+  std::vector<CopyJob> everyCopyJobs(int largeLimit) {
+    const AlbumSettings& s = state_.settings;
+    const std::pair<std::string, int> kinds[] = {
+        {doubleDensityFolder(s.ImageFolder), 2 * largeLimit},
+        {s.ImageFolder, largeLimit},
+        {doubleDensityFolder(s.ThumbFolder), 2 * kThumbnailLimit},
+        {s.ThumbFolder, kThumbnailLimit},
+    };
+    std::vector<CopyJob> out;
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+      CopyJob j;
+      j.row = i;
+      j.fileName = files_[i];
+      j.source = s.PhotoFolder + "/" + files_[i];
+      for (const auto& [folder, limit] : kinds) {
+        std::string destination = subFolder(folder) + "/" + files_[i];
+        if (mode_ == CopyMode::UpdateOnly && upToDate(j.source, destination)) continue;
+        if (folder == s.ImageFolder) j.preview = j.targets.size();
+        j.targets.push_back({std::move(destination), limit});
+      }
+      if (!j.targets.empty()) out.push_back(std::move(j));
+    }
+    return out;
+  }
+
+  void runPhase(int phase, const std::vector<CopyJob>& list) {
     if (list.empty() || stopFlag_) return;
     std::atomic<std::size_t> next{0};
     std::size_t done = 0;
@@ -304,7 +356,7 @@ class ThumbRun {
           deferred.pop_front();
         }
         const bool mayDefer = fresh && next.load() < list.size();
-        if (makeCopy(phase, list[i], limit, list.size(), done, mayDefer)) {
+        if (makeCopy(phase, list[i], list.size(), done, mayDefer)) {
           std::lock_guard lock(deferredMutex);
           deferred.push_back(i);
         }
@@ -324,17 +376,17 @@ class ThumbRun {
   bool stopRequested() const { return stop_.stop_requested(); }
 
   // True when the job was put off (mayDefer and its memory not free now).
-  bool makeCopy(int phase, const CopyJob& job, int limit, std::size_t total, std::size_t& done,
+  bool makeCopy(int phase, const CopyJob& job, std::size_t total, std::size_t& done,
                 bool mayDefer) {
     std::optional<Image> copy;
     bool deferred = false;
-    Result<void> outcome = make(job, limit, mayDefer, deferred, copy);
+    std::size_t written = 0;
+    Result<void> outcome = make(job, mayDefer, deferred, copy, written);
     if (deferred) return true;
-    if (!outcome && !copy && stopRequested()) return false;  // stopped: nothing to report
     std::lock_guard lock(mutex_);
-    if (outcome) {
-      ++result_.made;
-    } else {
+    result_.made += written;
+    if (!outcome && stopRequested()) return false;  // stopped: nothing to report
+    if (!outcome) {
       if (phase == 0) largeFailed_[job.row] = 1;
       failed_[job.row] = 1;
       result_.failures.push_back(outcome.error());
@@ -352,12 +404,13 @@ class ThumbRun {
     return false;
   }
 
-  // Decodes the source at the smallest DCT scale that covers the copy, averages it down to
-  // the exact size and writes it. With mayDefer, a job whose decode memory is not free now
-  // sets `deferred` and does nothing. `copy` is set once the pixels exist; a stop request
-  // before the write leaves the destination untouched.
-  Result<void> make(const CopyJob& job, int limit, bool mayDefer, bool& deferred,
-                    std::optional<Image>& copy) {
+  // Decodes the source at the smallest DCT scale that covers the first copy, averages it
+  // down to the exact size of each copy in turn and writes them. With mayDefer, a job whose
+  // decode memory is not free now sets `deferred` and does nothing. `written` counts the
+  // copies written; `copy` holds the preview target's pixels once it is written. A stop
+  // request before a write leaves that destination and the ones after it untouched.
+  Result<void> make(const CopyJob& job, bool mayDefer, bool& deferred, std::optional<Image>& copy,
+                    std::size_t& written) {
     if (!isFile(job.source)) return fail("写真が見つかりません: " + job.source);
     PhotoFile file;
     if (!file.open(job.source)) return fail("写真を読み込めません: " + job.source);
@@ -369,7 +422,10 @@ class ThumbRun {
     const bool swap = orientationSwapsAxes(info->orientation);
     const int uprightW = swap ? info->height : info->width;
     const int uprightH = swap ? info->width : info->height;
-    const CopySize size = fitCopySize(uprightW, uprightH, limit, limit);
+    std::vector<CopySize> sizes;
+    for (const CopyTarget& t : job.targets)
+      sizes.push_back(fitCopySize(uprightW, uprightH, t.limit, t.limit));
+    const CopySize size = sizes.front();
 
     Result<Image> decoded;
     {
@@ -397,16 +453,23 @@ class ThumbRun {
     }
     if (!decoded) return std::unexpected(decoded.error());
 
-    Image reduced = resizeAreaAverage(*decoded, size.width, size.height);
-    *decoded = Image();
-    Result<std::string> jpeg = encodeJpeg(reduced, kJpegQuality);
-    if (!jpeg)
-      return fail("縮小画像を作成できません: " + job.destination + "（" + jpeg.error().message +
-                  "）");
-    if (stopRequested()) return fail("中止");
-    Result<void> written = writeFileAtomic(job.destination, *jpeg);
-    if (!written) return written;
-    copy = std::move(reduced);
+    Image larger = std::move(*decoded);
+    for (std::size_t i = 0; i < job.targets.size(); ++i) {
+      const std::string& destination = job.targets[i].destination;
+      Image reduced = resizeAreaAverage(larger, sizes[i].width, sizes[i].height);
+      larger = Image();
+      Result<std::string> jpeg = encodeJpeg(reduced, kJpegQuality);
+      if (!jpeg)
+        return fail("縮小画像を作成できません: " + destination + "（" + jpeg.error().message +
+                    "）");
+      if (stopRequested()) return fail("中止");
+      Result<void> saved = writeFileAtomic(destination, *jpeg);
+      if (!saved) return saved;
+      ++written;
+      const bool last = i + 1 == job.targets.size();
+      if (i == job.preview) copy = last ? std::move(reduced) : reduced;
+      if (!last) larger = std::move(reduced);
+    }
     return {};
   }
 
@@ -425,6 +488,10 @@ class ThumbRun {
 };
 
 }  // namespace
+
+std::string doubleDensityFolder(const std::string& copyFolder) {
+  return copyFolder + "/2x";
+}
 
 int largeCopyLimit(std::int16_t listPageWidth) {
   if (listPageWidth < 700) return 350;

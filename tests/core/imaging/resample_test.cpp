@@ -37,6 +37,8 @@ TEST(ResampleTest, EveryOutputPixelIsTheMeanOfTheAreaItCovers) {
        1,
        {30, 150}},
       {"a column", grey({10, 20, 30, 40, 50, 60}, 1), 1, 2, {20, 50}},
+      {"5 to 3: spans of 2, 3 and 2 pixels", grey({0, 30, 60, 90, 120}, 5), 3, 1, {12, 60, 108}},
+      {"the same down a column", grey({0, 30, 60, 90, 120}, 1), 1, 3, {12, 60, 108}},
       {"2 x 2 to 1 x 1", grey({0, 100, 200, 100}, 2), 1, 1, {100}},
       {"rounding to the nearest", grey({0, 1}, 2), 1, 1, {1}},
       {"same size is a copy", grey({7, 8, 9}, 3), 3, 1, {7, 8, 9}},

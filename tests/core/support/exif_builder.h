@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <vector>
 
 namespace fotela::test {
 
@@ -118,6 +120,68 @@ inline ExifFacts readExifFacts(std::string_view segment) {
     }
   }
   return facts;
+}
+
+// A TIFF entry: ASCII text (the NUL is added), or SHORT, LONG or RATIONAL numbers (a
+// RATIONAL as numerator, denominator).
+struct TiffValue {
+  std::uint16_t tag = 0;
+  std::uint16_t type = 2;
+  std::string text;
+  std::vector<std::uint32_t> numbers;
+};
+
+// An EXIF segment: IFD0 with `ifd0` (and a pointer to the EXIF directory when `exif` is not
+// empty), then the EXIF directory, then the values longer than four bytes.
+inline std::string exifSegmentWith(const std::vector<TiffValue>& ifd0,
+                                   const std::vector<TiffValue>& exif, bool bigEndian = false) {
+  auto bytes = [&](std::uint32_t v, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += char((v >> (bigEndian ? 8 * (n - 1 - i) : 8 * i)) & 0xFF);
+    return out;
+  };
+  const std::size_t ifd0Size = 6 + 12 * (ifd0.size() + !exif.empty());
+  std::size_t dataAt = 8 + ifd0Size + (exif.empty() ? 0 : 6 + 12 * exif.size());
+  std::string data;
+  auto directory = [&](std::vector<TiffValue> entries, std::uint32_t exifAt) {
+    if (exifAt) entries.push_back({0x8769, 4, "", {exifAt}});
+    std::string out = bytes(std::uint32_t(entries.size()), 2);
+    for (const TiffValue& e : entries) {
+      std::string value = e.type == 2 ? e.text + '\0' : "";
+      for (std::uint32_t n : e.numbers) value += bytes(n, e.type == 3 ? 2 : 4);
+      const std::size_t count =
+          e.type == 2 ? value.size() : e.numbers.size() / (e.type == 5 ? 2 : 1);
+      out += bytes(e.tag, 2) + bytes(e.type, 2) + bytes(std::uint32_t(count), 4);
+      if (value.size() <= 4) {
+        out += value + std::string(4 - value.size(), '\0');
+      } else {
+        out += bytes(std::uint32_t(dataAt + data.size()), 4);
+        data += value;
+      }
+    }
+    return out + bytes(0, 4);
+  };
+  std::string tiff = (bigEndian ? "MM" : "II") + bytes(42, 2) + bytes(8, 4);
+  tiff += directory(ifd0, exif.empty() ? 0 : std::uint32_t(8 + ifd0Size));
+  if (!exif.empty()) tiff += directory(exif, 0);
+  return segment(0xE1, std::string("Exif\0\0", 6) + tiff + data);
+}
+
+inline std::string xmpSegment(std::string_view xml) {
+  return segment(0xE1, std::string("http://ns.adobe.com/xap/1.0/\0", 29) + std::string(xml));
+}
+
+// Photoshop resources holding IPTC records (record, dataset, value).
+inline std::string iptcSegment(const std::vector<std::tuple<int, int, std::string>>& records) {
+  std::string iptc;
+  for (const auto& [record, dataset, value] : records) {
+    iptc +=
+        {'\x1C', char(record), char(dataset), char(value.size() >> 8), char(value.size() & 0xFF)};
+    iptc += value;
+  }
+  std::string resource("8BIM\x04\x04\0\0", 8);
+  for (int shift : {24, 16, 8, 0}) resource += char((iptc.size() >> shift) & 0xFF);
+  return segment(0xED, std::string("Photoshop 3.0\0", 14) + resource + iptc);
 }
 
 }  // namespace fotela::test

@@ -9,6 +9,7 @@
 #include "common/scripted_dialogs.h"
 #include "core/support/test_files.h"
 #include "imaging/codec.h"
+#include "imaging/resample.h"
 #include "photos/image_size.h"
 #include "program/program_state.h"
 
@@ -122,7 +123,8 @@ TEST(ThumbMakerTest, MakesLargeCopiesThenThumbnailsAtTheirSizes) {
     EXPECT_EQ(ReadImageSize(a.big(f)), big) << f;
     EXPECT_EQ(ReadImageSize(a.small(f)), small) << f;
   }
-  // Written through temporary files: nothing else is left in the folders.
+  // Written through temporary files: nothing else is left in the folders (and the classic
+  // style makes no folder of copies at twice the size).
   const std::vector<std::string> names{"TALL.JPG", "line.jpg", "small.jpg", "wide.jpg"};
   EXPECT_EQ(namesIn(a.dir.file("big")), names);
   EXPECT_EQ(namesIn(a.dir.file("small")), names);
@@ -295,6 +297,75 @@ TEST(ThumbMakerTest, UpdateMakesOnlyMissingOrOutdatedCopies) {
   EXPECT_EQ(r.made, 3u);
   EXPECT_EQ(
       fs::last_write_time(a.big("a.jpg")),
+      fs::file_time_type::clock::from_sys(std::chrono::sys_seconds{std::chrono::seconds{2000}}));
+}
+
+// Mean difference per colour sample of two pictures of one size.
+double meanDifference(const Image& a, const Image& b) {
+  double sum = 0;
+  for (int y = 0; y < a.height(); ++y)
+    for (std::size_t i = 0; i < a.stride(); ++i) sum += std::abs(a.row(y)[i] - b.row(y)[i]);
+  return sum / (static_cast<double>(a.stride()) * a.height());
+}
+
+TEST(ThumbMakerTest, ModernStyleAddsCopiesAtTwiceTheSizeFromOneDecode) {
+  Album a{{"flat.jpg", 320, 240}};
+  // Gradients and a sharp edge: a copy shifted, mirrored or blurred apart would show.
+  Image picture(3000, 2000);
+  for (int y = 0; y < 2000; ++y)
+    for (int x = 0; x < 3000; ++x)
+      picture.setPixel(x, y, (x * 255 / 3000) | (y * 255 / 2000) << 8 | (x < 1000 ? 0xFF0000 : 0));
+  test::writeFile(a.dir.file("edge.jpg"), test::encodeJpegBytes(picture));
+  a.state.photos.push_back(row("edge.jpg"));
+  a.state.albumStyle = AlbumStyle::Modern;
+  ScriptedDialogs dialogs;
+  std::vector<std::string> reported;
+  std::mutex m;
+  auto run = [&](CopyMode mode) {
+    reported.clear();
+    ThumbRunResult r = runThumbnailMaker(a.state, dialogs, mode, {}, [&](const CopyProgress& p) {
+      std::lock_guard lock(m);
+      reported.push_back(p.fileName);
+      EXPECT_EQ(p.phase, 0);
+      ASSERT_NE(p.preview, nullptr);
+      EXPECT_EQ(ReadImageSize(a.big(p.fileName)),
+                (ImageSize{p.preview->width(), p.preview->height()}));
+    });
+    std::sort(reported.begin(), reported.end());
+    EXPECT_TRUE(r.failures.empty());
+    return r.made;
+  };
+  EXPECT_EQ(run(CopyMode::All), 8u);
+  EXPECT_EQ(reported, (std::vector<std::string>{"edge.jpg", "flat.jpg"}));
+  const std::tuple<const char*, const char*, ImageSize> copies[] = {
+      {"big/2x/", "edge.jpg", {1200, 800}},  {"big/", "edge.jpg", {600, 400}},
+      {"small/2x/", "edge.jpg", {200, 133}}, {"small/", "edge.jpg", {100, 67}},
+      {"big/2x/", "flat.jpg", {320, 240}},   {"big/", "flat.jpg", {320, 240}},
+      {"small/2x/", "flat.jpg", {200, 150}}, {"small/", "flat.jpg", {100, 75}}};
+  for (const auto& [folder, f, size] : copies)
+    EXPECT_EQ(ReadImageSize(a.dir.file(std::string(folder) + f)), size) << folder << f;
+  EXPECT_EQ(namesIn(a.dir.file("big")), (std::vector<std::string>{"2x", "edge.jpg", "flat.jpg"}));
+  EXPECT_EQ(namesIn(a.dir.file("small/2x")), (std::vector<std::string>{"edge.jpg", "flat.jpg"}));
+  // Each copy at twice the size, averaged down, shows what the copy beside it shows.
+  for (const std::string folder : {"big/", "small/"}) {
+    Result<Image> twice = loadJpeg(a.dir.file(folder + "2x/edge.jpg"));
+    Result<Image> once = loadJpeg(a.dir.file(folder + "edge.jpg"));
+    ASSERT_TRUE(twice && once);
+    EXPECT_LT(meanDifference(resizeAreaAverage(*twice, once->width(), once->height()), *once), 3)
+        << folder;
+  }
+
+  // Only the copies missing or older than their photo are made again.
+  for (const auto& [folder, f, size] : copies)
+    test::setModifiedTime(a.dir.file(std::string(folder) + f), 2000);
+  test::setModifiedTime(a.dir.file("flat.jpg"), 1000);
+  test::setModifiedTime(a.dir.file("edge.jpg"), 5000);
+  fs::remove(a.dir.file("big/2x/flat.jpg"));
+  EXPECT_EQ(run(CopyMode::UpdateOnly), 5u);
+  EXPECT_EQ(reported, (std::vector<std::string>{"edge.jpg", "flat.jpg"}));
+  EXPECT_EQ(ReadImageSize(a.dir.file("big/2x/flat.jpg")), (ImageSize{320, 240}));
+  EXPECT_EQ(
+      fs::last_write_time(a.big("flat.jpg")),
       fs::file_time_type::clock::from_sys(std::chrono::sys_seconds{std::chrono::seconds{2000}}));
 }
 
