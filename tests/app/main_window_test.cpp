@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTableView>
 #include <QtTest/QtTest>
@@ -362,7 +363,8 @@ class MainWindowTest : public QObject {
     fs::remove(ProgramFolder() + "/fotela.ini");
   }
 
-  // Placement in twips: defaults on the first start, then what the window had at closing.
+  // Placement in twips: 3/4 of the screen (at most 1200 x 800), centred, on the first
+  // start, then what the window had at closing.
   void placementRoundTrip() {
     QSettings(QStringLiteral("フォテラ"), QStringLiteral("フォテラ")).clear();
     test::TempDir dir;
@@ -370,7 +372,10 @@ class MainWindowTest : public QObject {
     {
       Session s(dir.path());
       QVERIFY(test::waitForScan(*s.window));
-      QCOMPARE(s.window->size(), QSize(6500 / 15, 6500 / 15));
+      const QRect screen = s.window->screen()->availableGeometry();
+      const QSize first = (screen.size() * 3 / 4).boundedTo(QSize(1200, 800));
+      QCOMPARE(s.window->size(), first.expandedTo(s.window->minimumSize()));
+      QCOMPARE(s.window->geometry().center(), screen.center());
       s.window->setGeometry(120, 90, 640, 480);
       closedAt = QRect(s.window->pos(), s.window->size());
       s.window->close();
@@ -381,6 +386,59 @@ class MainWindowTest : public QObject {
     QCOMPARE(store.value(QStringLiteral("Settings/ViewMode")).toString(), QStringLiteral("3"));
     Session again(dir.path());
     QCOMPARE(QRect(again.window->pos(), again.window->size()), closedAt);
+  }
+
+  // From the minimum size up no control lies over another or outside the window.
+  void controlsNeverOverlap() {
+    test::TempDir dir;
+    Session s(test::makePhotoFolder(dir.path(), {"a.jpg"}));
+    QVERIFY(test::waitForScan(*s.window));
+    const QSize minimum = s.window->minimumSize();
+    QVERIFY(minimum.width() >= 200);
+    const char* const names[] = {"Label1",   "Text1",      "Command1",   "Command2",
+                                 "Command3", "Command4_0", "Command4_1", "Drive1",
+                                 "Dir1",     "lvListView", "sbStatusBar"};
+    for (const QSize size :
+         {minimum, minimum + QSize(29, 7), QSize(600, 450), QSize(1200, 800), QSize(1600, 300)}) {
+      s.window->resize(size);
+      QTRY_COMPARE(s.window->size(), size.expandedTo(minimum));
+      std::vector<std::pair<QString, QRect>> placed;
+      for (const char* name : names) {
+        auto* w = s.find<QWidget>(name);
+        placed.emplace_back(name, QRect(w->mapTo(s.window.get(), QPoint()), w->size()));
+        QVERIFY2(s.window->rect().contains(placed.back().second), name);
+      }
+      for (std::size_t i = 0; i < placed.size(); ++i)
+        for (std::size_t j = i + 1; j < placed.size(); ++j)
+          QVERIFY2(!placed[i].second.intersects(placed[j].second),
+                   qPrintable(QStringLiteral("%1 / %2 at %3x%4")
+                                  .arg(placed[i].first, placed[j].first)
+                                  .arg(size.width())
+                                  .arg(size.height())));
+    }
+  }
+
+  // Windows that grow to a 6000 x 4000 photo stay on the screen: the viewer and the editor.
+  void windowsStayOnScreen() {
+    test::TempDir dir;
+    Session s(test::makePhotoFolder(dir.path(), {"big.jpg"}, 6000, 4000));
+    QVERIFY(test::waitForScan(*s.window));
+    const QRect screen = s.window->screen()->availableGeometry();
+    QVERIFY(screen.contains(s.window->frameGeometry()));
+    s.trigger("mnuEditDisp");
+    auto* viewer = s.window->findChild<app::PhotoViewer*>();
+    QVERIFY(viewer && screen.contains(viewer->frameGeometry()));
+    QRect editorAt;
+    whenModal<app::EditorWindow>([&editorAt](app::EditorWindow* editor) {
+      auto done = [&editorAt, editor] {
+        editorAt = editor->frameGeometry();
+        editor->close();
+      };
+      if (!editor->busy()) done();
+      QObject::connect(editor, &app::EditorWindow::commandFinished, editor, done);
+    });
+    s.trigger("mnuEditImg");
+    QVERIFY(!editorAt.isEmpty() && screen.contains(editorAt));
   }
 
   // A title typed into the box survives folder changes; closing writes the settings file.

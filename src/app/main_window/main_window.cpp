@@ -16,10 +16,12 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStorageInfo>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 #include <QTreeView>
@@ -28,6 +30,7 @@
 #include <filesystem>
 
 #include "common/busy_cursor.h"
+#include "common/on_screen.h"
 #include "common/paths.h"
 #include "common/user_dialogs.h"
 #include "editor/editor_window.h"
@@ -47,6 +50,8 @@ namespace fotela::app {
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
+// The first size never grows past this, however large the screen.
+constexpr QSize kLargestFirstSize(1200, 800);
 constexpr const char* kSaveOrderQuestion = "写真の順序／説明文を保存しますか？";
 constexpr const char* kSaveOrderCaption = "写真の順序／説明文";
 // The list view's code for the details view, stored as "ViewMode".
@@ -93,9 +98,10 @@ MainWindow::MainWindow(ProgramState& state, UserDialogs& dialogs, QWidget* paren
     : QMainWindow(parent), state_(state), dialogs_(dialogs) {
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(QStringLiteral("フォテラ"));
-  setMinimumWidth(200);
   buildControls();
   buildMenus();
+  // Never narrower than the controls need once the title box has given way.
+  setMinimumWidth(std::max(200, minimumSizeHint().width()));
   updateCommands();
 }
 
@@ -117,7 +123,8 @@ void MainWindow::buildControls() {
   titleLabel_->setObjectName(QStringLiteral("Label1"));
   titleBox_ = new QLineEdit(QStringLiteral("アルバム"), central);
   titleBox_->setObjectName(QStringLiteral("Text1"));
-  titleBox_->setMinimumWidth(2292 / kTwipsPerPixel);
+  // The title box is the first to give way when the window narrows.
+  titleBox_->setMinimumWidth(titleBox_->fontMetrics().averageCharWidth() * 6);
   titleLabel_->setBuddy(titleBox_);
   auto button = [central](const char* name, const QString& caption) {
     auto* b = new QPushButton(caption, central);
@@ -363,9 +370,9 @@ void MainWindow::load() {
   ReadSettings(state_.settings, "", dialogs_);
   if (!given.empty()) state_.settings.PhotoFolder = given;
   applySettingsToWindow();
-  // A start folder that is gone: the program folder is selected and scanned instead.
+  // A start folder that is gone: the default photo folder is selected and scanned instead.
   if (!selectFolder(state_.settings.PhotoFolder)) {
-    state_.settings.PhotoFolder = ProgramFolder();
+    state_.settings.PhotoFolder = defaultPhotoFolder();
     if (!selectFolder(state_.settings.PhotoFolder)) {
       firstScan_ = false;
       emit firstFolderReady();
@@ -387,8 +394,19 @@ void MainWindow::restorePlacement() {
     const int v = store.value(QString::fromLatin1(key), fallback).toString().toInt(&ok);
     return (ok ? v : fallback) / kTwipsPerPixel;
   };
-  move(twips("MainLeft", 1000), twips("MainTop", 1000));
-  resize(std::max(twips("MainWidth", 6500), 200), std::max(twips("MainHeight", 6500), 100));
+  const QStringList keys = {QStringLiteral("MainLeft"), QStringLiteral("MainTop"),
+                            QStringLiteral("MainWidth"), QStringLiteral("MainHeight")};
+  if (std::none_of(keys.begin(), keys.end(),
+                   [&store](const QString& k) { return store.contains(k); })) {
+    // No placement of the user's yet: large enough for every column of the list, centred.
+    const QRect available = screen()->availableGeometry();
+    const QSize first = (available.size() * 3 / 4).boundedTo(kLargestFirstSize);
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, first, available));
+  } else {
+    move(twips("MainLeft", 1000), twips("MainTop", 1000));
+    resize(std::max(twips("MainWidth", 6500), 200), std::max(twips("MainHeight", 6500), 100));
+  }
+  keepOnScreen(this);
 }
 
 void MainWindow::storePlacement() {

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "common/paths.h"
 #include "common/user_dialogs.h"
 #include "main_window/main_window.h"
 #include "program/program_state.h"
@@ -23,6 +24,13 @@ QString lockFilePath() {
   return runtime + QStringLiteral("/fotela.lock");
 }
 
+// The desktop's pictures folder, or the home folder where there is none.
+std::string picturesFolder() {
+  const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  if (!pictures.isEmpty() && QDir(pictures).exists()) return pictures.toStdString();
+  return QDir::homePath().toStdString();
+}
+
 }  // namespace
 
 int runDesktopProgram(const std::string& argumentString, UserDialogs& dialogs) {
@@ -34,6 +42,8 @@ int runDesktopProgram(const std::string& argumentString, UserDialogs& dialogs) {
     return 0;
   }
 
+  // An installed program looks for photos in the user's pictures folder.
+  setPicturesFolder(picturesFolder());
   ProgramState state;
   const StartupArguments start = parseStartupArguments(argumentString);
   state.AutoMode = start.AutoMode;
