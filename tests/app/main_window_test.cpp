@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTableView>
+#include <QTreeView>
 #include <QtTest/QtTest>
 
 #include <filesystem>
@@ -123,6 +124,9 @@ class MainWindowTest : public QObject {
     for (const auto& b : buttons)
       QCOMPARE(s.find<QPushButton>(b[0])->text(), QString::fromUtf8(b[1]));
     QVERIFY(!s.find<QPushButton>("Command2")->isEnabled());
+    // The folder tree holds the folders' names only, with no header to read out.
+    auto* tree = s.find<QTreeView>("Dir1");
+    QVERIFY(tree->isHeaderHidden() && tree->model()->columnCount(tree->rootIndex()) == 1);
     QCOMPARE(s.status(), QString::fromStdString(dir.path()));
   }
 

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStorageInfo>
@@ -86,6 +87,16 @@ QList<QStorageInfo> photoVolumes() {
   });
   return volumes;
 }
+
+// The folder tree shows the folders' names only. Hidden columns (size, type, date) would
+// still be read out, in English, by a screen reader.
+class FolderNamesOnly final : public QSortFilterProxyModel {
+ public:
+  using QSortFilterProxyModel::QSortFilterProxyModel;
+
+ protected:
+  bool filterAcceptsColumn(int column, const QModelIndex&) const override { return column == 0; }
+};
 
 bool isUnder(const QString& path, const QString& root) {
   if (root == QStringLiteral("/")) return path.startsWith(root);
@@ -162,9 +173,10 @@ void MainWindow::buildControls() {
   folderTree_ = new QTreeView(central);
   folderTree_->setObjectName(QStringLiteral("Dir1"));
   folderTree_->setAccessibleName(QStringLiteral("フォルダー"));
-  folderTree_->setModel(folders_);
+  folderNames_ = new FolderNamesOnly(this);
+  folderNames_->setSourceModel(folders_);
+  folderTree_->setModel(folderNames_);
   folderTree_->setHeaderHidden(true);
-  for (int c = 1; c < folders_->columnCount(); ++c) folderTree_->hideColumn(c);
 
   // The drive list's caption, for screen readers and for the eye.
   auto* driveLabel = new QLabel(QStringLiteral("ドライブ"), central);
@@ -264,12 +276,14 @@ void MainWindow::buildControls() {
   // Rows of the folder model change under the tree when a folder appears or goes, which
   // can move the current item to a neighbour: that is no folder change of the user's, so
   // the tree goes back to the folder shown.
-  connect(folders_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+  connect(folderNames_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
           [this] { foldersChanging_ = true; });
-  connect(folders_, &QAbstractItemModel::layoutAboutToBeChanged, this,
+  connect(folderNames_, &QAbstractItemModel::layoutAboutToBeChanged, this,
           [this] { foldersChanging_ = true; });
-  connect(folders_, &QAbstractItemModel::rowsRemoved, this, [this] { foldersChanging_ = false; });
-  connect(folders_, &QAbstractItemModel::layoutChanged, this, [this] { foldersChanging_ = false; });
+  connect(folderNames_, &QAbstractItemModel::rowsRemoved, this,
+          [this] { foldersChanging_ = false; });
+  connect(folderNames_, &QAbstractItemModel::layoutChanged, this,
+          [this] { foldersChanging_ = false; });
   connect(folderTree_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
     // The user changes the current folder in the tree, which then has the focus; the model
     // also moves it while folders are read in the background.
@@ -283,7 +297,7 @@ void MainWindow::buildControls() {
   // parent has been read.
   connect(folders_, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
     const QModelIndex current = folderTree_->currentIndex();
-    if (current.isValid() && folders_->filePath(current.parent()) == loaded)
+    if (current.isValid() && folderPath(current.parent()) == loaded)
       folderTree_->scrollTo(current, QAbstractItemView::PositionAtCenter);
   });
   connect(photoList_, &QAbstractItemView::doubleClicked, this, &MainWindow::showPhoto);
@@ -478,8 +492,8 @@ bool MainWindow::selectFolderInLists(const std::string& folder) {
   driveList_->setCurrentIndex(best);
   const QString root = driveList_->itemData(best).toString();
   folders_->setRootPath(root);
-  folderTree_->setRootIndex(folders_->index(root));
-  const QModelIndex at = folders_->index(path);
+  folderTree_->setRootIndex(folderNames_->mapFromSource(folders_->index(root)));
+  const QModelIndex at = folderNames_->mapFromSource(folders_->index(path));
   if (!at.isValid()) return false;
   {
     const QSignalBlocker block(folderTree_->selectionModel());
@@ -499,10 +513,14 @@ void MainWindow::driveChosen(int index) {
   selectFolder(root.toStdString());
 }
 
+QString MainWindow::folderPath(const QModelIndex& shown) const {
+  return folders_->filePath(folderNames_->mapToSource(shown));
+}
+
 void MainWindow::folderChosen() {
   const QModelIndex at = folderTree_->currentIndex();
   if (!at.isValid()) return;
-  startScan(normalFolderPath(folders_->filePath(at).toStdString()));
+  startScan(normalFolderPath(folderPath(at).toStdString()));
 }
 
 void MainWindow::refreshFolder() {

@@ -24,6 +24,7 @@ class QLineEdit;
 class QModelIndex;
 class QProgressBar;
 class QPushButton;
+class QSortFilterProxyModel;
 class QSplitter;
 class QTableView;
 class QTimer;
@@ -103,6 +104,8 @@ class MainWindow : public QMainWindow {
   void restorePlacement();
   void storePlacement();
   bool selectFolderInLists(const std::string& folder);
+  // The folder a row of the tree stands for.
+  QString folderPath(const QModelIndex& shown) const;
   void folderChosen();
   void driveChosen(int index);
   void startScan(const std::string& folder);
@@ -126,6 +129,7 @@ class MainWindow : public QMainWindow {
 
   PhotoListModel* model_ = nullptr;
   QFileSystemModel* folders_ = nullptr;
+  QSortFilterProxyModel* folderNames_ = nullptr;  // column 0 of folders_, as the tree shows it
 
   QLabel* titleLabel_ = nullptr;
   QLineEdit* titleBox_ = nullptr;

@@ -1,9 +1,13 @@
 #include "startup/program_start.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QLockFile>
 #include <QStandardPaths>
+#include <QTranslator>
 
 #include <filesystem>
 
@@ -24,6 +28,17 @@ QString lockFilePath() {
   return runtime + QStringLiteral("/fotela.lock");
 }
 
+// Qt's own texts (file and colour dialogs, the text boxes' menus) in Japanese, as the rest
+// of the program. Without the translation installed they stay in English.
+void installQtTranslation() {
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(translator);
+  else
+    delete translator;
+}
+
 // The desktop's pictures folder, or the home folder where there is none.
 std::string picturesFolder() {
   const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
@@ -34,6 +49,7 @@ std::string picturesFolder() {
 }  // namespace
 
 int runDesktopProgram(const std::string& argumentString, UserDialogs& dialogs) {
+  installQtTranslation();
   // One instance at a time: a second one would fight over the settings file.
   QLockFile instanceLock(lockFilePath());
   instanceLock.setStaleLockTime(0);
