@@ -1,7 +1,9 @@
 // The main window as a user drives it: folders, the list, descriptions, saving the order,
 // the build commands, placement.
 
+#include <QAbstractProxyModel>
 #include <QAction>
+#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -131,16 +133,18 @@ class MainWindowTest : public QObject {
   }
 
   // Moving, sorting and describing set OrderChanged; the save question comes when leaving
-  // the folder or closing, and only OK writes the order file, into the folder being left.
-  void orderSavedOnlyOnOk_data() {
+  // the folder (chosen in the tree) or closing. OK writes the order file into the folder
+  // being left, 保存しない goes on without it, キャンセル stays with the list and changes.
+  void saveQuestionHasThreeAnswers_data() {
     QTest::addColumn<int>("answer");
     QTest::addColumn<bool>("closeInstead");
-    QTest::newRow("folder change, OK") << int(DialogAnswer::Ok) << false;
-    QTest::newRow("folder change, cancel") << int(DialogAnswer::Cancel) << false;
-    QTest::newRow("close, OK") << int(DialogAnswer::Ok) << true;
-    QTest::newRow("close, cancel") << int(DialogAnswer::Cancel) << true;
+    for (const bool close : {false, true})
+      for (const auto& [answer, name] :
+           {std::pair(DialogAnswer::Ok, "OK"), std::pair(DialogAnswer::Discard, "保存しない"),
+            std::pair(DialogAnswer::Cancel, "キャンセル")})
+        QTest::addRow("%s, %s", close ? "close" : "folder change", name) << int(answer) << close;
   }
-  void orderSavedOnlyOnOk() {
+  void saveQuestionHasThreeAnswers() {
     QFETCH(int, answer);
     QFETCH(bool, closeInstead);
     test::TempDir dir;
@@ -154,15 +158,25 @@ class MainWindowTest : public QObject {
     QCOMPARE(s.names(), QStringLiteral("a c b"));
     QVERIFY(s.find<QAction>("mnuInfSave")->isEnabled());
     s.dialogs.answerNext(static_cast<DialogAnswer>(answer));
+    const bool stays = answer == int(DialogAnswer::Cancel);
+    auto* tree = s.find<QTreeView>("Dir1");
+    auto* folders = qobject_cast<QAbstractProxyModel*>(tree->model());
+    auto* files = qobject_cast<QFileSystemModel*>(folders->sourceModel());
     if (closeInstead) {
       s.window->close();
+      QCOMPARE(s.window->isVisible(), stays);
     } else {
-      QVERIFY(s.window->selectFolder(second));
+      s.window->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(s.window.get()));
+      tree->setFocus();
+      tree->setCurrentIndex(folders->mapFromSource(files->index(QString::fromStdString(second))));
       QVERIFY(test::waitForScan(*s.window));
-      QCOMPARE(s.names(), QStringLiteral("x"));
-      QVERIFY(!s.find<QAction>("mnuInfSave")->isEnabled());
     }
     QVERIFY(s.asked("写真の順序／説明文を保存しますか？"));
+    QCOMPARE(s.names(), stays || closeInstead ? QStringLiteral("a c b") : QStringLiteral("x"));
+    if (stays || !closeInstead) QCOMPARE(s.find<QAction>("mnuInfSave")->isEnabled(), stays);
+    QCOMPARE(files->filePath(folders->mapToSource(tree->currentIndex())),
+             QString::fromStdString(stays || closeInstead ? first : second));
     const std::string saved = readText(first + "/titlen.txt");
     QCOMPARE(saved, answer == int(DialogAnswer::Ok) ? std::string("a,a\r\nc,c\r\nb,b\r\n") : "");
     QVERIFY(!std::filesystem::exists(second + "/titlen.txt"));
@@ -184,6 +198,18 @@ class MainWindowTest : public QObject {
     QCOMPARE(view->selectionModel()->selectedRows().size(), 2);
     QVERIFY(s.window->hasFocus() || view->hasFocus() || !QApplication::focusWidget());
     QCOMPARE(s.state.OrderChanged, 1);
+    // Tab and Shift+Tab leave the list; the arrow keys move inside it.
+    s.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(s.window.get()));
+    for (const auto& [key, modifier, inside] :
+         {std::tuple(Qt::Key_Tab, Qt::NoModifier, false),
+          std::tuple(Qt::Key_Backtab, Qt::ShiftModifier, false),
+          std::tuple(Qt::Key_Down, Qt::NoModifier, true),
+          std::tuple(Qt::Key_Up, Qt::NoModifier, true)}) {
+      view->setFocus();
+      QTest::keyClick(view, key, modifier);
+      QCOMPARE(view->hasFocus(), inside);
+    }
     // The header sorts ascending as text.
     QHeaderView* header = view->horizontalHeader();
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},

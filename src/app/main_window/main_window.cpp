@@ -199,6 +199,8 @@ void MainWindow::buildControls() {
   photoList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   photoList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   photoList_->setShowGrid(false);
+  // Tab leaves the list for the next control; the arrow keys move inside it.
+  photoList_->setTabKeyNavigation(false);
   photoList_->setWordWrap(false);
   photoList_->verticalHeader()->hide();
   photoList_->verticalHeader()->setDefaultSectionSize(photoList_->fontMetrics().height() + 8);
@@ -448,12 +450,17 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   closing_ = true;
+  commitTitle();
+  if (loaded_ && !askSaveOrder()) {
+    // The user stays: nothing of the close has happened.
+    closing_ = false;
+    event->ignore();
+    return;
+  }
   // A copies-only run ends first (after the copy being made).
   if (copies_) copies_->requestStop(true);
   stopScan();
-  commitTitle();
   if (loaded_) {
-    askSaveOrder();
     if (Result<void> written = WriteSettings(state_.settings, ""); !written)
       dialogs_.message(written.error().message, kProgramTitle, DialogIcon::Warning);
   }
@@ -529,10 +536,14 @@ void MainWindow::refreshFolder() {
 
 void MainWindow::startScan(const std::string& folder) {
   if (folder.empty()) return;
+  // The changes of the folder being left are saved into that folder. A user who stays
+  // keeps the folder, the list and the changes; the lists show that folder again.
+  if (!askSaveOrder()) {
+    selectFolderInLists(state_.settings.PhotoFolder);
+    return;
+  }
   stopScan();
   if (!busy_) busy_ = std::make_unique<BusyCursor>();
-  // The changes of the folder being left are saved into that folder.
-  askSaveOrder();
   setStatus(qs(folder));
   state_.settings.PhotoFolder = folder;
   state_.photos.clear();
@@ -637,16 +648,22 @@ void MainWindow::markOrderChanged() {
   saveOrderAction_->setEnabled(true);
 }
 
-void MainWindow::askSaveOrder() {
-  if (state_.OrderChanged == 0) return;
-  if (dialogs_.ask(kSaveOrderQuestion, kSaveOrderCaption, DialogButtons::OkCancel,
-                   DialogIcon::Information) == DialogAnswer::Ok) {
+bool MainWindow::askSaveOrder() {
+  if (state_.OrderChanged == 0) return true;
+  const DialogAnswer answer = dialogs_.ask(kSaveOrderQuestion, kSaveOrderCaption,
+                                           DialogButtons::OkDiscardCancel, DialogIcon::Information);
+  if (answer == DialogAnswer::Cancel) return false;
+  if (answer == DialogAnswer::Ok) {
     if (Result<void> saved =
             TitlePut(state_.settings.PhotoFolder, state_.photos, state_.OrderChanged);
-        !saved)
+        !saved) {
+      // Nothing is lost: the user stays with the changes and can save them elsewhere.
       dialogs_.message(saved.error().message, kProgramTitle, DialogIcon::Warning);
+      return false;
+    }
   }
   saveOrderAction_->setEnabled(state_.OrderChanged != 0);
+  return true;
 }
 
 void MainWindow::saveOrder() {

@@ -115,7 +115,9 @@ class MainWindow : public QMainWindow {
   void updateCommands();
   void commitTitle();
   void markOrderChanged();
-  void askSaveOrder();
+  // The save question before the folder's changes are left behind: OK saves them,
+  // 保存しない drops them; false when the user stays (キャンセル, or the save failed).
+  bool askSaveOrder();
   // Runs a menu command of the file tools; refreshes the folder when it asks for that.
   void runTool(bool (*command)(QWidget*, ProgramState&, UserDialogs&));
   void setStatus(const QString& text);
