@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config git
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-translations-l10n
   libturbojpeg0-dev libjpeg-turbo-progs
   libgtest-dev libgmock-dev libbenchmark-dev
   libmicrohttpd-dev

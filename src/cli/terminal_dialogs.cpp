@@ -53,7 +53,12 @@ void TerminalDialogs::message(const std::string& text, const std::string& captio
 DialogAnswer TerminalDialogs::ask(const std::string& text, const std::string& caption,
                                   DialogButtons buttons, DialogIcon) {
   const DialogAnswer yes = isYesButton(buttons) ? DialogAnswer::Yes : DialogAnswer::Ok;
-  const DialogAnswer no = isYesButton(buttons) ? DialogAnswer::No : DialogAnswer::Cancel;
+  // With three answers "no" goes on without saving; only "c" (or the end of the input)
+  // stays where it is.
+  const bool canStay = buttons == DialogButtons::OkDiscardCancel;
+  const DialogAnswer no = isYesButton(buttons) ? DialogAnswer::No
+                          : canStay            ? DialogAnswer::Discard
+                                               : DialogAnswer::Cancel;
   std::cerr << "[" << caption << "] " << terminalText(text);
   if (fixed_) {
     std::cerr << (*fixed_ ? " → はい" : " → いいえ") << "\n";
@@ -64,11 +69,12 @@ DialogAnswer TerminalDialogs::ask(const std::string& text, const std::string& ca
     return nonInteractive_ ? yes : no;
   }
   for (;;) {
-    std::cerr << " [y/n] " << std::flush;
+    std::cerr << (canStay ? " [y/n/c] " : " [y/n] ") << std::flush;
     std::string line;
-    if (!std::getline(std::cin, line)) return no;
+    if (!std::getline(std::cin, line)) return canStay ? DialogAnswer::Cancel : no;
     if (line == "y" || line == "Y" || line == "yes") return yes;
     if (line == "n" || line == "N" || line == "no") return no;
+    if (canStay && (line == "c" || line == "C")) return DialogAnswer::Cancel;
   }
 }
 

@@ -1,13 +1,17 @@
 // The main window as a user drives it: folders, the list, descriptions, saving the order,
 // the build commands, placement.
 
+#include <QAbstractProxyModel>
 #include <QAction>
+#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTableView>
+#include <QTreeView>
 #include <QtTest/QtTest>
 
 #include <filesystem>
@@ -122,20 +126,25 @@ class MainWindowTest : public QObject {
     for (const auto& b : buttons)
       QCOMPARE(s.find<QPushButton>(b[0])->text(), QString::fromUtf8(b[1]));
     QVERIFY(!s.find<QPushButton>("Command2")->isEnabled());
+    // The folder tree holds the folders' names only, with no header to read out.
+    auto* tree = s.find<QTreeView>("Dir1");
+    QVERIFY(tree->isHeaderHidden() && tree->model()->columnCount(tree->rootIndex()) == 1);
     QCOMPARE(s.status(), QString::fromStdString(dir.path()));
   }
 
   // Moving, sorting and describing set OrderChanged; the save question comes when leaving
-  // the folder or closing, and only OK writes the order file, into the folder being left.
-  void orderSavedOnlyOnOk_data() {
+  // the folder (chosen in the tree) or closing. OK writes the order file into the folder
+  // being left, 保存しない goes on without it, キャンセル stays with the list and changes.
+  void saveQuestionHasThreeAnswers_data() {
     QTest::addColumn<int>("answer");
     QTest::addColumn<bool>("closeInstead");
-    QTest::newRow("folder change, OK") << int(DialogAnswer::Ok) << false;
-    QTest::newRow("folder change, cancel") << int(DialogAnswer::Cancel) << false;
-    QTest::newRow("close, OK") << int(DialogAnswer::Ok) << true;
-    QTest::newRow("close, cancel") << int(DialogAnswer::Cancel) << true;
+    for (const bool close : {false, true})
+      for (const auto& [answer, name] :
+           {std::pair(DialogAnswer::Ok, "OK"), std::pair(DialogAnswer::Discard, "保存しない"),
+            std::pair(DialogAnswer::Cancel, "キャンセル")})
+        QTest::addRow("%s, %s", close ? "close" : "folder change", name) << int(answer) << close;
   }
-  void orderSavedOnlyOnOk() {
+  void saveQuestionHasThreeAnswers() {
     QFETCH(int, answer);
     QFETCH(bool, closeInstead);
     test::TempDir dir;
@@ -149,15 +158,25 @@ class MainWindowTest : public QObject {
     QCOMPARE(s.names(), QStringLiteral("a c b"));
     QVERIFY(s.find<QAction>("mnuInfSave")->isEnabled());
     s.dialogs.answerNext(static_cast<DialogAnswer>(answer));
+    const bool stays = answer == int(DialogAnswer::Cancel);
+    auto* tree = s.find<QTreeView>("Dir1");
+    auto* folders = qobject_cast<QAbstractProxyModel*>(tree->model());
+    auto* files = qobject_cast<QFileSystemModel*>(folders->sourceModel());
     if (closeInstead) {
       s.window->close();
+      QCOMPARE(s.window->isVisible(), stays);
     } else {
-      QVERIFY(s.window->selectFolder(second));
+      s.window->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(s.window.get()));
+      tree->setFocus();
+      tree->setCurrentIndex(folders->mapFromSource(files->index(QString::fromStdString(second))));
       QVERIFY(test::waitForScan(*s.window));
-      QCOMPARE(s.names(), QStringLiteral("x"));
-      QVERIFY(!s.find<QAction>("mnuInfSave")->isEnabled());
     }
     QVERIFY(s.asked("写真の順序／説明文を保存しますか？"));
+    QCOMPARE(s.names(), stays || closeInstead ? QStringLiteral("a c b") : QStringLiteral("x"));
+    if (stays || !closeInstead) QCOMPARE(s.find<QAction>("mnuInfSave")->isEnabled(), stays);
+    QCOMPARE(files->filePath(folders->mapToSource(tree->currentIndex())),
+             QString::fromStdString(stays || closeInstead ? first : second));
     const std::string saved = readText(first + "/titlen.txt");
     QCOMPARE(saved, answer == int(DialogAnswer::Ok) ? std::string("a,a\r\nc,c\r\nb,b\r\n") : "");
     QVERIFY(!std::filesystem::exists(second + "/titlen.txt"));
@@ -179,6 +198,18 @@ class MainWindowTest : public QObject {
     QCOMPARE(view->selectionModel()->selectedRows().size(), 2);
     QVERIFY(s.window->hasFocus() || view->hasFocus() || !QApplication::focusWidget());
     QCOMPARE(s.state.OrderChanged, 1);
+    // Tab and Shift+Tab leave the list; the arrow keys move inside it.
+    s.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(s.window.get()));
+    for (const auto& [key, modifier, inside] :
+         {std::tuple(Qt::Key_Tab, Qt::NoModifier, false),
+          std::tuple(Qt::Key_Backtab, Qt::ShiftModifier, false),
+          std::tuple(Qt::Key_Down, Qt::NoModifier, true),
+          std::tuple(Qt::Key_Up, Qt::NoModifier, true)}) {
+      view->setFocus();
+      QTest::keyClick(view, key, modifier);
+      QCOMPARE(view->hasFocus(), inside);
+    }
     // The header sorts ascending as text.
     QHeaderView* header = view->horizontalHeader();
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
@@ -362,7 +393,8 @@ class MainWindowTest : public QObject {
     fs::remove(ProgramFolder() + "/fotela.ini");
   }
 
-  // Placement in twips: defaults on the first start, then what the window had at closing.
+  // Placement in twips: 3/4 of the screen (at most 1200 x 800), centred, on the first
+  // start, then what the window had at closing.
   void placementRoundTrip() {
     QSettings(QStringLiteral("フォテラ"), QStringLiteral("フォテラ")).clear();
     test::TempDir dir;
@@ -370,7 +402,10 @@ class MainWindowTest : public QObject {
     {
       Session s(dir.path());
       QVERIFY(test::waitForScan(*s.window));
-      QCOMPARE(s.window->size(), QSize(6500 / 15, 6500 / 15));
+      const QRect screen = s.window->screen()->availableGeometry();
+      const QSize first = (screen.size() * 3 / 4).boundedTo(QSize(1200, 800));
+      QCOMPARE(s.window->size(), first.expandedTo(s.window->minimumSize()));
+      QCOMPARE(s.window->geometry().center(), screen.center());
       s.window->setGeometry(120, 90, 640, 480);
       closedAt = QRect(s.window->pos(), s.window->size());
       s.window->close();
@@ -381,6 +416,59 @@ class MainWindowTest : public QObject {
     QCOMPARE(store.value(QStringLiteral("Settings/ViewMode")).toString(), QStringLiteral("3"));
     Session again(dir.path());
     QCOMPARE(QRect(again.window->pos(), again.window->size()), closedAt);
+  }
+
+  // From the minimum size up no control lies over another or outside the window.
+  void controlsNeverOverlap() {
+    test::TempDir dir;
+    Session s(test::makePhotoFolder(dir.path(), {"a.jpg"}));
+    QVERIFY(test::waitForScan(*s.window));
+    const QSize minimum = s.window->minimumSize();
+    QVERIFY(minimum.width() >= 200);
+    const char* const names[] = {"Label1",   "Text1",      "Command1",   "Command2",
+                                 "Command3", "Command4_0", "Command4_1", "Drive1",
+                                 "Dir1",     "lvListView", "sbStatusBar"};
+    for (const QSize size :
+         {minimum, minimum + QSize(29, 7), QSize(600, 450), QSize(1200, 800), QSize(1600, 300)}) {
+      s.window->resize(size);
+      QTRY_COMPARE(s.window->size(), size.expandedTo(minimum));
+      std::vector<std::pair<QString, QRect>> placed;
+      for (const char* name : names) {
+        auto* w = s.find<QWidget>(name);
+        placed.emplace_back(name, QRect(w->mapTo(s.window.get(), QPoint()), w->size()));
+        QVERIFY2(s.window->rect().contains(placed.back().second), name);
+      }
+      for (std::size_t i = 0; i < placed.size(); ++i)
+        for (std::size_t j = i + 1; j < placed.size(); ++j)
+          QVERIFY2(!placed[i].second.intersects(placed[j].second),
+                   qPrintable(QStringLiteral("%1 / %2 at %3x%4")
+                                  .arg(placed[i].first, placed[j].first)
+                                  .arg(size.width())
+                                  .arg(size.height())));
+    }
+  }
+
+  // Windows that grow to a 6000 x 4000 photo stay on the screen: the viewer and the editor.
+  void windowsStayOnScreen() {
+    test::TempDir dir;
+    Session s(test::makePhotoFolder(dir.path(), {"big.jpg"}, 6000, 4000));
+    QVERIFY(test::waitForScan(*s.window));
+    const QRect screen = s.window->screen()->availableGeometry();
+    QVERIFY(screen.contains(s.window->frameGeometry()));
+    s.trigger("mnuEditDisp");
+    auto* viewer = s.window->findChild<app::PhotoViewer*>();
+    QVERIFY(viewer && screen.contains(viewer->frameGeometry()));
+    QRect editorAt;
+    whenModal<app::EditorWindow>([&editorAt](app::EditorWindow* editor) {
+      auto done = [&editorAt, editor] {
+        editorAt = editor->frameGeometry();
+        editor->close();
+      };
+      if (!editor->busy()) done();
+      QObject::connect(editor, &app::EditorWindow::commandFinished, editor, done);
+    });
+    s.trigger("mnuEditImg");
+    QVERIFY(!editorAt.isEmpty() && screen.contains(editorAt));
   }
 
   // A title typed into the box survives folder changes; closing writes the settings file.

@@ -60,6 +60,8 @@ class StartupTest : public QObject {
     QVERIFY(fs::exists(mine + "/album.html"));
     QVERIFY(!fs::exists(ProgramFolder() + "/album.html"));
     QVERIFY(fs::exists(settingsFile()));  // the ordinary close path ran
+    // Qt's own texts (here a text box's menu) speak Japanese.
+    QCOMPARE(QCoreApplication::translate("QLineEdit", "&Undo"), QStringLiteral("元に戻す(&U)"));
 
     QProcess cli;
     cli.start(QStringLiteral(FOTELA_CLI),

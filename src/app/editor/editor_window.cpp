@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "common/busy_cursor.h"
+#include "common/on_screen.h"
 #include "common/user_dialogs.h"
 #include "editor/parameter_dialog.h"
 #include "program/program_state.h"
@@ -214,6 +215,7 @@ void EditorWindow::fitToPicture() {
     client = client.boundedTo(room);
   }
   resize(client);
+  keepOnScreen(this);
 }
 
 void EditorWindow::reject() {

@@ -16,10 +16,13 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
+#include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStorageInfo>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 #include <QTreeView>
@@ -28,6 +31,7 @@
 #include <filesystem>
 
 #include "common/busy_cursor.h"
+#include "common/on_screen.h"
 #include "common/paths.h"
 #include "common/user_dialogs.h"
 #include "editor/editor_window.h"
@@ -47,6 +51,8 @@ namespace fotela::app {
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
+// The first size never grows past this, however large the screen.
+constexpr QSize kLargestFirstSize(1200, 800);
 constexpr const char* kSaveOrderQuestion = "写真の順序／説明文を保存しますか？";
 constexpr const char* kSaveOrderCaption = "写真の順序／説明文";
 // The list view's code for the details view, stored as "ViewMode".
@@ -82,6 +88,16 @@ QList<QStorageInfo> photoVolumes() {
   return volumes;
 }
 
+// The folder tree shows the folders' names only. Hidden columns (size, type, date) would
+// still be read out, in English, by a screen reader.
+class FolderNamesOnly final : public QSortFilterProxyModel {
+ public:
+  using QSortFilterProxyModel::QSortFilterProxyModel;
+
+ protected:
+  bool filterAcceptsColumn(int column, const QModelIndex&) const override { return column == 0; }
+};
+
 bool isUnder(const QString& path, const QString& root) {
   if (root == QStringLiteral("/")) return path.startsWith(root);
   return path == root || path.startsWith(root + QChar('/'));
@@ -93,9 +109,10 @@ MainWindow::MainWindow(ProgramState& state, UserDialogs& dialogs, QWidget* paren
     : QMainWindow(parent), state_(state), dialogs_(dialogs) {
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(QStringLiteral("フォテラ"));
-  setMinimumWidth(200);
   buildControls();
   buildMenus();
+  // Never narrower than the controls need once the title box has given way.
+  setMinimumWidth(std::max(200, minimumSizeHint().width()));
   updateCommands();
 }
 
@@ -117,7 +134,8 @@ void MainWindow::buildControls() {
   titleLabel_->setObjectName(QStringLiteral("Label1"));
   titleBox_ = new QLineEdit(QStringLiteral("アルバム"), central);
   titleBox_->setObjectName(QStringLiteral("Text1"));
-  titleBox_->setMinimumWidth(2292 / kTwipsPerPixel);
+  // The title box is the first to give way when the window narrows.
+  titleBox_->setMinimumWidth(titleBox_->fontMetrics().averageCharWidth() * 6);
   titleLabel_->setBuddy(titleBox_);
   auto button = [central](const char* name, const QString& caption) {
     auto* b = new QPushButton(caption, central);
@@ -155,9 +173,10 @@ void MainWindow::buildControls() {
   folderTree_ = new QTreeView(central);
   folderTree_->setObjectName(QStringLiteral("Dir1"));
   folderTree_->setAccessibleName(QStringLiteral("フォルダー"));
-  folderTree_->setModel(folders_);
+  folderNames_ = new FolderNamesOnly(this);
+  folderNames_->setSourceModel(folders_);
+  folderTree_->setModel(folderNames_);
   folderTree_->setHeaderHidden(true);
-  for (int c = 1; c < folders_->columnCount(); ++c) folderTree_->hideColumn(c);
 
   // The drive list's caption, for screen readers and for the eye.
   auto* driveLabel = new QLabel(QStringLiteral("ドライブ"), central);
@@ -180,6 +199,8 @@ void MainWindow::buildControls() {
   photoList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   photoList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   photoList_->setShowGrid(false);
+  // Tab leaves the list for the next control; the arrow keys move inside it.
+  photoList_->setTabKeyNavigation(false);
   photoList_->setWordWrap(false);
   photoList_->verticalHeader()->hide();
   photoList_->verticalHeader()->setDefaultSectionSize(photoList_->fontMetrics().height() + 8);
@@ -257,12 +278,14 @@ void MainWindow::buildControls() {
   // Rows of the folder model change under the tree when a folder appears or goes, which
   // can move the current item to a neighbour: that is no folder change of the user's, so
   // the tree goes back to the folder shown.
-  connect(folders_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+  connect(folderNames_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
           [this] { foldersChanging_ = true; });
-  connect(folders_, &QAbstractItemModel::layoutAboutToBeChanged, this,
+  connect(folderNames_, &QAbstractItemModel::layoutAboutToBeChanged, this,
           [this] { foldersChanging_ = true; });
-  connect(folders_, &QAbstractItemModel::rowsRemoved, this, [this] { foldersChanging_ = false; });
-  connect(folders_, &QAbstractItemModel::layoutChanged, this, [this] { foldersChanging_ = false; });
+  connect(folderNames_, &QAbstractItemModel::rowsRemoved, this,
+          [this] { foldersChanging_ = false; });
+  connect(folderNames_, &QAbstractItemModel::layoutChanged, this,
+          [this] { foldersChanging_ = false; });
   connect(folderTree_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
     // The user changes the current folder in the tree, which then has the focus; the model
     // also moves it while folders are read in the background.
@@ -276,7 +299,7 @@ void MainWindow::buildControls() {
   // parent has been read.
   connect(folders_, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
     const QModelIndex current = folderTree_->currentIndex();
-    if (current.isValid() && folders_->filePath(current.parent()) == loaded)
+    if (current.isValid() && folderPath(current.parent()) == loaded)
       folderTree_->scrollTo(current, QAbstractItemView::PositionAtCenter);
   });
   connect(photoList_, &QAbstractItemView::doubleClicked, this, &MainWindow::showPhoto);
@@ -363,9 +386,9 @@ void MainWindow::load() {
   ReadSettings(state_.settings, "", dialogs_);
   if (!given.empty()) state_.settings.PhotoFolder = given;
   applySettingsToWindow();
-  // A start folder that is gone: the program folder is selected and scanned instead.
+  // A start folder that is gone: the default photo folder is selected and scanned instead.
   if (!selectFolder(state_.settings.PhotoFolder)) {
-    state_.settings.PhotoFolder = ProgramFolder();
+    state_.settings.PhotoFolder = defaultPhotoFolder();
     if (!selectFolder(state_.settings.PhotoFolder)) {
       firstScan_ = false;
       emit firstFolderReady();
@@ -387,8 +410,19 @@ void MainWindow::restorePlacement() {
     const int v = store.value(QString::fromLatin1(key), fallback).toString().toInt(&ok);
     return (ok ? v : fallback) / kTwipsPerPixel;
   };
-  move(twips("MainLeft", 1000), twips("MainTop", 1000));
-  resize(std::max(twips("MainWidth", 6500), 200), std::max(twips("MainHeight", 6500), 100));
+  const QStringList keys = {QStringLiteral("MainLeft"), QStringLiteral("MainTop"),
+                            QStringLiteral("MainWidth"), QStringLiteral("MainHeight")};
+  if (std::none_of(keys.begin(), keys.end(),
+                   [&store](const QString& k) { return store.contains(k); })) {
+    // No placement of the user's yet: large enough for every column of the list, centred.
+    const QRect available = screen()->availableGeometry();
+    const QSize first = (available.size() * 3 / 4).boundedTo(kLargestFirstSize);
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, first, available));
+  } else {
+    move(twips("MainLeft", 1000), twips("MainTop", 1000));
+    resize(std::max(twips("MainWidth", 6500), 200), std::max(twips("MainHeight", 6500), 100));
+  }
+  keepOnScreen(this);
 }
 
 void MainWindow::storePlacement() {
@@ -416,12 +450,17 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   closing_ = true;
+  commitTitle();
+  if (loaded_ && !askSaveOrder()) {
+    // The user stays: nothing of the close has happened.
+    closing_ = false;
+    event->ignore();
+    return;
+  }
   // A copies-only run ends first (after the copy being made).
   if (copies_) copies_->requestStop(true);
   stopScan();
-  commitTitle();
   if (loaded_) {
-    askSaveOrder();
     if (Result<void> written = WriteSettings(state_.settings, ""); !written)
       dialogs_.message(written.error().message, kProgramTitle, DialogIcon::Warning);
   }
@@ -460,8 +499,8 @@ bool MainWindow::selectFolderInLists(const std::string& folder) {
   driveList_->setCurrentIndex(best);
   const QString root = driveList_->itemData(best).toString();
   folders_->setRootPath(root);
-  folderTree_->setRootIndex(folders_->index(root));
-  const QModelIndex at = folders_->index(path);
+  folderTree_->setRootIndex(folderNames_->mapFromSource(folders_->index(root)));
+  const QModelIndex at = folderNames_->mapFromSource(folders_->index(path));
   if (!at.isValid()) return false;
   {
     const QSignalBlocker block(folderTree_->selectionModel());
@@ -481,10 +520,14 @@ void MainWindow::driveChosen(int index) {
   selectFolder(root.toStdString());
 }
 
+QString MainWindow::folderPath(const QModelIndex& shown) const {
+  return folders_->filePath(folderNames_->mapToSource(shown));
+}
+
 void MainWindow::folderChosen() {
   const QModelIndex at = folderTree_->currentIndex();
   if (!at.isValid()) return;
-  startScan(normalFolderPath(folders_->filePath(at).toStdString()));
+  startScan(normalFolderPath(folderPath(at).toStdString()));
 }
 
 void MainWindow::refreshFolder() {
@@ -493,10 +536,14 @@ void MainWindow::refreshFolder() {
 
 void MainWindow::startScan(const std::string& folder) {
   if (folder.empty()) return;
+  // The changes of the folder being left are saved into that folder. A user who stays
+  // keeps the folder, the list and the changes; the lists show that folder again.
+  if (!askSaveOrder()) {
+    selectFolderInLists(state_.settings.PhotoFolder);
+    return;
+  }
   stopScan();
   if (!busy_) busy_ = std::make_unique<BusyCursor>();
-  // The changes of the folder being left are saved into that folder.
-  askSaveOrder();
   setStatus(qs(folder));
   state_.settings.PhotoFolder = folder;
   state_.photos.clear();
@@ -601,16 +648,22 @@ void MainWindow::markOrderChanged() {
   saveOrderAction_->setEnabled(true);
 }
 
-void MainWindow::askSaveOrder() {
-  if (state_.OrderChanged == 0) return;
-  if (dialogs_.ask(kSaveOrderQuestion, kSaveOrderCaption, DialogButtons::OkCancel,
-                   DialogIcon::Information) == DialogAnswer::Ok) {
+bool MainWindow::askSaveOrder() {
+  if (state_.OrderChanged == 0) return true;
+  const DialogAnswer answer = dialogs_.ask(kSaveOrderQuestion, kSaveOrderCaption,
+                                           DialogButtons::OkDiscardCancel, DialogIcon::Information);
+  if (answer == DialogAnswer::Cancel) return false;
+  if (answer == DialogAnswer::Ok) {
     if (Result<void> saved =
             TitlePut(state_.settings.PhotoFolder, state_.photos, state_.OrderChanged);
-        !saved)
+        !saved) {
+      // Nothing is lost: the user stays with the changes and can save them elsewhere.
       dialogs_.message(saved.error().message, kProgramTitle, DialogIcon::Warning);
+      return false;
+    }
   }
   saveOrderAction_->setEnabled(state_.OrderChanged != 0);
+  return true;
 }
 
 void MainWindow::saveOrder() {

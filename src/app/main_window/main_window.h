@@ -24,6 +24,7 @@ class QLineEdit;
 class QModelIndex;
 class QProgressBar;
 class QPushButton;
+class QSortFilterProxyModel;
 class QSplitter;
 class QTableView;
 class QTimer;
@@ -103,6 +104,8 @@ class MainWindow : public QMainWindow {
   void restorePlacement();
   void storePlacement();
   bool selectFolderInLists(const std::string& folder);
+  // The folder a row of the tree stands for.
+  QString folderPath(const QModelIndex& shown) const;
   void folderChosen();
   void driveChosen(int index);
   void startScan(const std::string& folder);
@@ -112,7 +115,9 @@ class MainWindow : public QMainWindow {
   void updateCommands();
   void commitTitle();
   void markOrderChanged();
-  void askSaveOrder();
+  // The save question before the folder's changes are left behind: OK saves them,
+  // 保存しない drops them; false when the user stays (キャンセル, or the save failed).
+  bool askSaveOrder();
   // Runs a menu command of the file tools; refreshes the folder when it asks for that.
   void runTool(bool (*command)(QWidget*, ProgramState&, UserDialogs&));
   void setStatus(const QString& text);
@@ -126,6 +131,7 @@ class MainWindow : public QMainWindow {
 
   PhotoListModel* model_ = nullptr;
   QFileSystemModel* folders_ = nullptr;
+  QSortFilterProxyModel* folderNames_ = nullptr;  // column 0 of folders_, as the tree shows it
 
   QLabel* titleLabel_ = nullptr;
   QLineEdit* titleBox_ = nullptr;

@@ -10,6 +10,8 @@
 #include <QThreadPool>
 #include <QVBoxLayout>
 
+#include "common/on_screen.h"
+
 namespace fotela::app {
 
 PhotoViewer::PhotoViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
@@ -47,6 +49,7 @@ void PhotoViewer::showPhoto(const QString& path, const QString& file, int width,
                  layout()->contentsMargins().bottom());
   if (QScreen* s = screen()) want = want.boundedTo(s->availableGeometry().size() * 9 / 10);
   resize(want.expandedTo(QSize(200, 120)));
+  keepOnScreen(this);
 
   const quint64 request = ++request_;
   QPointer<PhotoViewer> self(this);

@@ -29,6 +29,7 @@ void nameButtons(QMessageBox& box) {
   const std::pair<QMessageBox::StandardButton, QString> names[] = {
       {QMessageBox::Ok, QStringLiteral("OK")},
       {QMessageBox::Cancel, QStringLiteral("キャンセル")},
+      {QMessageBox::Discard, QStringLiteral("保存しない")},
       {QMessageBox::Yes, QStringLiteral("はい(&Y)")},
       {QMessageBox::No, QStringLiteral("いいえ(&N)")}};
   for (const auto& [which, text] : names)
@@ -57,6 +58,8 @@ DialogAnswer MessageDialogs::ask(const std::string& text, const std::string& cap
   QMessageBox::StandardButtons qtButtons = QMessageBox::Ok;
   if (buttons == DialogButtons::OkCancel) qtButtons = QMessageBox::Ok | QMessageBox::Cancel;
   if (buttons == DialogButtons::YesNo) qtButtons = QMessageBox::Yes | QMessageBox::No;
+  if (buttons == DialogButtons::OkDiscardCancel)
+    qtButtons = QMessageBox::Ok | QMessageBox::Discard | QMessageBox::Cancel;
   QMessageBox box(toQt(icon), QString::fromStdString(caption), toQtText(text), qtButtons, parent_);
   nameButtons(box);
   switch (box.exec()) {
@@ -66,6 +69,8 @@ DialogAnswer MessageDialogs::ask(const std::string& text, const std::string& cap
       return DialogAnswer::No;
     case QMessageBox::Cancel:
       return DialogAnswer::Cancel;
+    case QMessageBox::Discard:
+      return DialogAnswer::Discard;
     default:
       return DialogAnswer::Ok;
   }

@@ -1,12 +1,17 @@
 #include "startup/program_start.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QLockFile>
 #include <QStandardPaths>
+#include <QTranslator>
 
 #include <filesystem>
 
+#include "common/paths.h"
 #include "common/user_dialogs.h"
 #include "main_window/main_window.h"
 #include "program/program_state.h"
@@ -23,9 +28,28 @@ QString lockFilePath() {
   return runtime + QStringLiteral("/fotela.lock");
 }
 
+// Qt's own texts (file and colour dialogs, the text boxes' menus) in Japanese, as the rest
+// of the program. Without the translation installed they stay in English.
+void installQtTranslation() {
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(translator);
+  else
+    delete translator;
+}
+
+// The desktop's pictures folder, or the home folder where there is none.
+std::string picturesFolder() {
+  const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  if (!pictures.isEmpty() && QDir(pictures).exists()) return pictures.toStdString();
+  return QDir::homePath().toStdString();
+}
+
 }  // namespace
 
 int runDesktopProgram(const std::string& argumentString, UserDialogs& dialogs) {
+  installQtTranslation();
   // One instance at a time: a second one would fight over the settings file.
   QLockFile instanceLock(lockFilePath());
   instanceLock.setStaleLockTime(0);
@@ -34,6 +58,8 @@ int runDesktopProgram(const std::string& argumentString, UserDialogs& dialogs) {
     return 0;
   }
 
+  // An installed program looks for photos in the user's pictures folder.
+  setPicturesFolder(picturesFolder());
   ProgramState state;
   const StartupArguments start = parseStartupArguments(argumentString);
   state.AutoMode = start.AutoMode;

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "common/on_screen.h"
 #include "program/program_state.h"
 
 namespace fotela::app {
@@ -30,6 +31,8 @@ ThumbnailWindow::ThumbnailWindow(UserDialogs& dialogs, QWidget* parent)
   preview_->setObjectName(QStringLiteral("Picture2"));
   preview_->setAccessibleName(QStringLiteral("縮小画像"));
   preview_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  // The window grows to the preview but stays on the screen, cutting a larger preview off.
+  preview_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
   stopButton_ = new QPushButton(QStringLiteral("中止"), this);
   stopButton_->setObjectName(QStringLiteral("Command1"));
   connect(stopButton_, &QPushButton::clicked, this, [this] { requestStop(); });
@@ -109,14 +112,15 @@ void ThumbnailWindow::showCopy(const QString& file, int phase, qulonglong done, 
                        .arg(file));
   if (picture.isNull()) return;
   preview_->setPixmap(QPixmap::fromImage(picture));
-  preview_->setMinimumSize(picture.size());
   // The window grows to hold the preview and never shrinks.
   layout()->activate();
   const QPoint at = preview_->pos();
   const QSize need(at.x() + picture.width() + kMarginPixels,
                    at.y() + picture.height() + kMarginPixels);
-  if (need.width() > width() || need.height() > height())
+  if (need.width() > width() || need.height() > height()) {
     resize(std::max(width(), need.width()), std::max(height(), need.height()));
+    keepOnScreen(this);
+  }
 }
 
 void ThumbnailWindow::runEnded() {

@@ -1,5 +1,8 @@
 #include "common/paths.h"
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <mutex>
 
@@ -9,6 +12,7 @@ namespace {
 std::mutex gProgramFolderMutex;
 std::string gProgramFolder;
 bool gProgramFolderSet = false;
+std::string gPicturesFolder;
 
 std::string stripTrailingSeparator(std::string folder) {
   if (!folder.empty() && folder.back() == kSeparator) folder.pop_back();
@@ -32,6 +36,38 @@ void setProgramFolder(std::string folder) {
   std::lock_guard lock(gProgramFolderMutex);
   gProgramFolder = stripTrailingSeparator(std::move(folder));
   gProgramFolderSet = true;
+}
+
+bool programIsInstalled() {
+  const std::string folder = ProgramFolder();
+  std::error_code ec;
+  return folder == "/usr/bin" || folder == "/usr/local/bin" ||
+         std::filesystem::is_directory(folder + "/../share/fotela", ec);
+}
+
+bool programFolderIsWritable() {
+  const std::string folder = ProgramFolder();
+  return ::access((folder.empty() ? "/" : folder).c_str(), W_OK) == 0;
+}
+
+void setPicturesFolder(std::string folder) {
+  std::lock_guard lock(gProgramFolderMutex);
+  gPicturesFolder = stripTrailingSeparator(std::move(folder));
+}
+
+std::string defaultPhotoFolder() {
+  if (!programIsInstalled() && programFolderIsWritable()) return ProgramFolder();
+  std::string pictures;
+  {
+    std::lock_guard lock(gProgramFolderMutex);
+    pictures = gPicturesFolder;
+  }
+  std::error_code ec;
+  if (!pictures.empty() && std::filesystem::is_directory(pictures, ec)) return pictures;
+  if (const char* home = std::getenv("HOME");
+      home && *home && std::filesystem::is_directory(home, ec))
+    return normalFolderPath(home);
+  return ProgramFolder();
 }
 
 void SplitFolderAndName(std::string_view path, std::string& folder, std::string& name) {

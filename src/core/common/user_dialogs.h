@@ -13,8 +13,9 @@ inline constexpr const char* kProgramTitle = "フォテラ";
 inline constexpr const char* kErrorCaption = "エラー";
 
 enum class DialogIcon { None, Information, Warning, Critical, Question };
-enum class DialogButtons { Ok, OkCancel, YesNo };
-enum class DialogAnswer { Ok, Cancel, Yes, No };
+// OkDiscardCancel: go on saving (Ok), go on without saving (Discard), or stay (Cancel).
+enum class DialogButtons { Ok, OkCancel, YesNo, OkDiscardCancel };
+enum class DialogAnswer { Ok, Cancel, Yes, No, Discard };
 
 class UserDialogs {
  public:

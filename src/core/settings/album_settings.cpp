@@ -7,7 +7,7 @@ namespace fotela {
 
 AlbumSettings defaultAlbumSettings() {
   AlbumSettings s;
-  s.PhotoFolder = ProgramFolder();
+  s.PhotoFolder = defaultPhotoFolder();
   s.AlbumHtml = "album.html";
   s.TitleFromFolder = 1;
   s.AlbumTitle = "アルバム";

@@ -41,7 +41,7 @@ struct AlbumSettings {
   bool operator==(const AlbumSettings&) const = default;
 };
 
-// Every field at its default; PhotoFolder is the program folder.
+// Every field at its default; PhotoFolder is defaultPhotoFolder().
 AlbumSettings defaultAlbumSettings();
 
 // AlbumHtml, ImageFolder and ThumbFolder name files and folders inside the photo folder:

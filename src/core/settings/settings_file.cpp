@@ -1,7 +1,5 @@
 #include "settings/settings_file.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -78,10 +76,8 @@ std::string defaultSettingsPath() {
   // installed one (share/fotela beside its bin folder, or a system bin folder) does not,
   // even when it could write there (as root): the file is per user, unless one was
   // already put beside the program.
-  const bool installed =
-      folder == "/usr/bin" || folder == "/usr/local/bin" || isFolder(folder + "/../share/fotela");
-  const bool writable = ::access((folder.empty() ? "/" : folder).c_str(), W_OK) == 0;
-  if (writable && (!installed || isFile(besideProgram))) return besideProgram;
+  if (programFolderIsWritable() && (!programIsInstalled() || isFile(besideProgram)))
+    return besideProgram;
   // Keep the file per user, but still read one that was put beside the program when
   // there is no per-user file yet.
   const std::string perUser = configFolder() + "/" + kSettingsFileName;

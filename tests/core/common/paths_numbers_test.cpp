@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "common/numbers.h"
 #include "common/paths.h"
+#include "core/support/test_files.h"
 
 namespace fotela {
 namespace {
@@ -59,6 +62,40 @@ TEST(PathsTest, ProgramFolderHasNoTrailingSeparator) {
   EXPECT_EQ(folderPrefix("/a"), "/a/");
   EXPECT_EQ(folderPrefix("/a/"), "/a/");
   EXPECT_EQ(folderPrefix("/"), "/");
+}
+
+// A program in a folder of its own looks for photos there; an installed one, or one that
+// cannot write its folder, in the pictures folder, else the home folder.
+TEST(PathsTest, DefaultPhotoFolderFollowsWhereTheProgramLives) {
+  test::TempDir dir;
+  const std::string home = dir.file("home"), pictures = dir.file("home/Pictures");
+  std::filesystem::create_directories(dir.file("own"));
+  std::filesystem::create_directories(dir.file("usr/bin"));
+  std::filesystem::create_directories(dir.file("usr/share/fotela"));
+  std::filesystem::create_directories(home);
+  const struct {
+    std::string program;
+    bool picturesExist;
+    std::string expected;
+  } cases[] = {{dir.file("own"), true, dir.file("own")},
+               {dir.file("usr/bin"), true, pictures},
+               {dir.file("usr/bin"), false, home},
+               {dir.file("gone"), true, pictures}};
+  const std::string savedProgram = ProgramFolder();
+  const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+  ::setenv("HOME", home.c_str(), 1);
+  setPicturesFolder(pictures);
+  for (const auto& c : cases) {
+    if (c.picturesExist)
+      std::filesystem::create_directories(pictures);
+    else
+      std::filesystem::remove(pictures);
+    setProgramFolder(c.program);
+    EXPECT_EQ(defaultPhotoFolder(), c.expected) << c.program << " " << c.picturesExist;
+  }
+  setProgramFolder(savedProgram);
+  setPicturesFolder("");
+  ::setenv("HOME", savedHome.c_str(), 1);
 }
 
 TEST(NumbersTest, LeadingNumberSkipsBlanksAndIgnoresTheRest) {
