@@ -406,6 +406,8 @@ class MainWindowTest : public QObject {
       const QSize first = (screen.size() * 3 / 4).boundedTo(QSize(1200, 800));
       QCOMPARE(s.window->size(), first.expandedTo(s.window->minimumSize()));
       QCOMPARE(s.window->geometry().center(), screen.center());
+      auto* list = s.find<QTableView>("lvListView");
+      QTRY_VERIFY(list->horizontalHeader()->length() <= list->viewport()->width());
       s.window->setGeometry(120, 90, 640, 480);
       closedAt = QRect(s.window->pos(), s.window->size());
       s.window->close();

@@ -414,15 +414,39 @@ void MainWindow::restorePlacement() {
                             QStringLiteral("MainWidth"), QStringLiteral("MainHeight")};
   if (std::none_of(keys.begin(), keys.end(),
                    [&store](const QString& k) { return store.contains(k); })) {
-    // No placement of the user's yet: large enough for every column of the list, centred.
+    // No placement of the user's yet: 3/4 of the screen, centred.
     const QRect available = screen()->availableGeometry();
     const QSize first = (available.size() * 3 / 4).boundedTo(kLargestFirstSize);
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, first, available));
+    if (isVisible())
+      fitColumnsToList();
+    else
+      fitColumnsOnShow_ = true;
   } else {
     move(twips("MainLeft", 1000), twips("MainTop", 1000));
     resize(std::max(twips("MainWidth", 6500), 200), std::max(twips("MainHeight", 6500), 100));
   }
   keepOnScreen(this);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (std::exchange(fitColumnsOnShow_, false)) fitColumnsToList();
+}
+
+void MainWindow::fitColumnsToList() {
+  // The first window is smaller than the list's columns at their usual widths (about
+  // 1260 px): narrow them all in proportion so that every column shows, once the layout has
+  // given the list its width.
+  QTimer::singleShot(0, this, [this] {
+    const int room = photoList_->viewport()->width();
+    int total = 0;
+    for (int c = 0; c < PhotoListModel::kColumnCount; ++c) total += photoList_->columnWidth(c);
+    if (room <= 0 || total <= room) return;
+    const int least = photoList_->horizontalHeader()->minimumSectionSize();
+    for (int c = 0; c < PhotoListModel::kColumnCount; ++c)
+      photoList_->setColumnWidth(c, std::max(least, photoList_->columnWidth(c) * room / total));
+  });
 }
 
 void MainWindow::storePlacement() {

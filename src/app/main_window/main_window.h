@@ -95,6 +95,7 @@ class MainWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -102,6 +103,7 @@ class MainWindow : public QMainWindow {
   void buildMenus();
   QAction* addItem(QMenu* menu, const char* name, const QString& caption, bool enabled);
   void restorePlacement();
+  void fitColumnsToList();
   void storePlacement();
   bool selectFolderInLists(const std::string& folder);
   // The folder a row of the tree stands for.
@@ -183,6 +185,7 @@ class MainWindow : public QMainWindow {
   std::jthread scanner_;
   bool firstScan_ = true;
   bool loaded_ = false;
+  bool fitColumnsOnShow_ = false;  // first placement: narrow the columns to the list
   bool automaticDone_ = false;
   bool building_ = false;
   bool lastBuildWritten_ = false;
