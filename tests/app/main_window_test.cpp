@@ -2,6 +2,7 @@
 // the build commands, placement.
 
 #include <QAction>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -273,6 +274,66 @@ class MainWindowTest : public QObject {
     s.find<QPushButton>("Command2")->click();
     QCOMPARE(s.dialogs.shown.back().text, photos + "/album.htmlがありません。");
     QCOMPARE(s.dialogs.shown.back().icon, DialogIcon::Warning);
+  }
+
+  // The album style: chosen in the settings dialog, kept per user and not in the settings
+  // file, in the state at once and again at the next start.
+  void albumStyleIsKeptPerUser_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shownFirst");
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("none stored, モダン chosen") << ""
+                                                << "標準"
+                                                << "モダン"
+                                                << "modern";
+    QTest::newRow("modern stored, 標準 chosen") << "modern"
+                                                << "モダン"
+                                                << "標準"
+                                                << "classic";
+    QTest::newRow("unknown stored, モダン chosen") << "fancy"
+                                                   << "標準"
+                                                   << "モダン"
+                                                   << "modern";
+  }
+  void albumStyleIsKeptPerUser() {
+    QFETCH(QString, stored);
+    QFETCH(QString, shownFirst);
+    QFETCH(QString, choice);
+    QFETCH(QString, kept);
+    const QString key = QStringLiteral("Settings/AlbumStyle");
+    QSettings(QStringLiteral("フォテラ"), QStringLiteral("フォテラ")).setValue(key, stored);
+    const int want =
+        int(kept == QStringLiteral("modern") ? AlbumStyle::Modern : AlbumStyle::Classic);
+    test::TempDir dir;
+    {
+      Session s(dir.path());
+      QVERIFY(test::waitForScan(*s.window));
+      QString first;
+      test::onNextModal([&](QWidget* dialog) {
+        for (QLabel* label : dialog->findChildren<QLabel*>())
+          if (auto* box = qobject_cast<QComboBox*>(label->buddy());
+              box && label->text() == QStringLiteral("アルバムの形式")) {
+            first = box->currentText();
+            box->setCurrentText(choice);
+          }
+        for (QPushButton* b : dialog->findChildren<QPushButton*>())
+          if (b->text() == QStringLiteral("OK")) b->click();
+      });
+      s.trigger("mnuEditSet");
+      QCOMPARE(first, shownFirst);
+      QCOMPARE(int(s.state.albumStyle), want);
+      s.window->close();
+    }
+    QCOMPARE(
+        QSettings(QStringLiteral("フォテラ"), QStringLiteral("フォテラ")).value(key).toString(),
+        kept);
+    QVERIFY(readText(home_.file("program/fotela.ini")).find(kept.toStdString()) ==
+            std::string::npos);
+    Session again(dir.path());
+    QCOMPARE(int(again.state.albumStyle), want);
+    again.window->close();
+    fs::remove(home_.file("program/fotela.ini"));
   }
 
   // "中止" ends the run after the copy being made: the copies written are whole, the rest

@@ -27,6 +27,7 @@
 
 #include <filesystem>
 
+#include "common/album_style_store.h"
 #include "common/busy_cursor.h"
 #include "common/paths.h"
 #include "common/user_dialogs.h"
@@ -362,6 +363,7 @@ void MainWindow::load() {
   const std::string given = state_.settings.PhotoFolder;
   ReadSettings(state_.settings, "", dialogs_);
   if (!given.empty()) state_.settings.PhotoFolder = given;
+  state_.albumStyle = storedAlbumStyle();
   applySettingsToWindow();
   // A start folder that is gone: the program folder is selected and scanned instead.
   if (!selectFolder(state_.settings.PhotoFolder)) {
