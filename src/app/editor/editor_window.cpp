@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "common/busy_cursor.h"
+#include "common/screen_room.h"
 #include "common/user_dialogs.h"
 #include "editor/parameter_dialog.h"
 #include "program/program_state.h"
@@ -202,7 +203,7 @@ void EditorWindow::loadFirstPhoto() {
 }
 
 // The window's size follows the first photo (never later ones): the picture with its
-// margins, at least 153 pixels wide outside, and never larger than the screen.
+// margins, at least 153 pixels wide outside, never larger than the screen and moved onto it.
 void EditorWindow::fitToPicture() {
   const QSize picture = picture_->size();
   const QSize frame = frameGeometry().size() - geometry().size();
@@ -214,6 +215,7 @@ void EditorWindow::fitToPicture() {
     client = client.boundedTo(room);
   }
   resize(client);
+  moveOntoScreen(this);
 }
 
 void EditorWindow::reject() {
