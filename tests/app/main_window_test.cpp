@@ -3,6 +3,7 @@
 
 #include <QAbstractProxyModel>
 #include <QAction>
+#include <QComboBox>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLabel>
@@ -25,6 +26,7 @@
 #include "modal_helpers.h"
 #include "photos/order_file.h"
 #include "program/program_state.h"
+#include "publish/album_pages.h"
 #include "thumbnails/thumbnail_window.h"
 
 using namespace fotela;
@@ -33,16 +35,33 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The script's answers, with a look at the window whenever a message or question comes.
+struct WatchedDialogs final : UserDialogs {
+  explicit WatchedDialogs(ScriptedDialogs& script) : script(script) {}
+  void message(const std::string& text, const std::string& caption, DialogIcon icon) override {
+    if (onShown) onShown();
+    script.message(text, caption, icon);
+  }
+  DialogAnswer ask(const std::string& text, const std::string& caption, DialogButtons buttons,
+                   DialogIcon icon) override {
+    if (onShown) onShown();
+    return script.ask(text, caption, buttons, icon);
+  }
+  ScriptedDialogs& script;
+  std::function<void()> onShown;
+};
+
 // A loaded main window over a fresh state.
 struct Session {
   explicit Session(const std::string& folder) {
     state.settings.PhotoFolder = folder;
-    window = std::make_unique<MainWindow>(state, dialogs);
+    window = std::make_unique<MainWindow>(state, watched);
     window->show();
     window->load();
   }
   ProgramState state;
   ScriptedDialogs dialogs;
+  WatchedDialogs watched{dialogs};
   std::unique_ptr<MainWindow> window;
 
   template <class T>
@@ -50,6 +69,19 @@ struct Session {
     return window->findChild<T*>(QString::fromLatin1(name));
   }
   void trigger(const char* action) { find<QAction>(action)->trigger(); }
+  // Starts a command by its button (作成) or menu item.
+  void start(const char* command) {
+    if (auto* button = find<QPushButton>(command))
+      button->click();
+    else
+      trigger(command);
+  }
+  // Starts a build and waits for its end.
+  bool build(const char* command) {
+    QSignalSpy ended(window.get(), &MainWindow::buildFinished);
+    start(command);
+    return ended.wait(30000);
+  }
   QString status() const { return find<QLabel>("sbStatusBar")->text(); }
   QString names() const {
     QStringList n;
@@ -267,12 +299,12 @@ class MainWindowTest : public QObject {
     Session s(empty);
     QVERIFY(test::waitForScan(*s.window));
     const QString before = s.status();
-    s.find<QPushButton>("Command1")->click();
+    QVERIFY(s.build("Command1"));
     QCOMPARE(s.dialogs.shown.size(), std::size_t(1));
     QCOMPARE(s.dialogs.shown[0].text, std::string("対象画像がありません"));
     QCOMPARE(s.status(), before);
     // Pages only on the empty list: no success text, the list's own status.
-    s.trigger("mnuEditHTML");
+    QVERIFY(s.build("mnuEditHTML"));
     QCOMPARE(s.status(), QStringLiteral("対象画像がありません"));
     QVERIFY(!std::filesystem::exists(empty + "/album.html"));
 
@@ -281,7 +313,7 @@ class MainWindowTest : public QObject {
     QVERIFY(s.window->selectFolder(photos));
     QVERIFY(test::waitForScan(*s.window));
     s.dialogs.shown.clear();
-    s.trigger("mnuEditHTML");
+    QVERIFY(s.build("mnuEditHTML"));
     QVERIFY(!s.dialogs.shown.empty());
     QCOMPARE(s.status(), QStringLiteral("アルバムを作成できませんでした。"));
     QVERIFY(!s.find<QPushButton>("Command2")->isEnabled());
@@ -289,7 +321,7 @@ class MainWindowTest : public QObject {
 
     // The full build makes the copies and the pages; "表示" opens from now on.
     s.dialogs.shown.clear();
-    s.find<QPushButton>("Command1")->click();
+    QVERIFY(s.build("Command1"));
     QCOMPARE(s.status(), QStringLiteral("アルバムを作成しました。"));
     QVERIFY(std::filesystem::exists(photos + "/small/b.jpg"));
     QVERIFY(std::filesystem::exists(photos + "/big/a.jpg"));
@@ -304,6 +336,107 @@ class MainWindowTest : public QObject {
     s.find<QPushButton>("Command2")->click();
     QCOMPARE(s.dialogs.shown.back().text, photos + "/album.htmlがありません。");
     QCOMPARE(s.dialogs.shown.back().icon, DialogIcon::Warning);
+  }
+
+  // 作成 and アルバムＨＴＭＬのみ作成 write the pages on a worker: the command returns at once
+  // and the window keeps answering, so the run's questions and messages come through its
+  // event loop while the build commands are disabled; the status at the end is as before.
+  void buildsRunOnAWorker_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("pages only, copies missing")
+        << "mnuEditHTML" << QString::fromUtf8(kMissingCopyMessage)
+        << "アルバムを作成できませんでした。";
+    QTest::newRow("full build over old copies") << "Command1"
+                                                << "縮小画像を作成しますか？"
+                                                << "アルバムを作成しました。";
+  }
+  void buildsRunOnAWorker() {
+    QFETCH(QString, command);
+    QFETCH(QString, shown);
+    QFETCH(QString, status);
+    test::TempDir dir;
+    const std::string folder = test::makePhotoFolder(dir.path(), {"a.jpg", "b.jpg"});
+    for (const char* sub : {"/small", "/big"}) fs::create_directories(folder + sub);
+    Session s(folder);
+    QVERIFY(test::waitForScan(*s.window));
+    bool returned = false;
+    QStringList seen;  // the command had returned; the status; a build command enabled
+    s.watched.onShown = [&] {
+      const bool enabled = s.find<QPushButton>("Command1")->isEnabled() ||
+                           s.find<QAction>("mnuEditHTML")->isEnabled();
+      seen << QStringLiteral("%1 %2 %3").arg(int(returned)).arg(s.status()).arg(int(enabled));
+    };
+    QSignalSpy ended(s.window.get(), &MainWindow::buildFinished);
+    s.start(command.toUtf8().constData());
+    returned = true;
+    QVERIFY(ended.wait(30000));
+    QCOMPARE(seen, QStringList{QStringLiteral("1 アルバム作成中 0")});
+    QCOMPARE(QString::fromStdString(s.dialogs.shown.at(0).text), shown);
+    QCOMPARE(s.status(), status);
+    QVERIFY(s.find<QPushButton>("Command1")->isEnabled());
+    QVERIFY(!QApplication::overrideCursor());
+  }
+
+  // The album style: chosen in the settings dialog, kept per user and not in the settings
+  // file, in the state at once and again at the next start.
+  void albumStyleIsKeptPerUser_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shownFirst");
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("none stored, モダン chosen") << ""
+                                                << "標準"
+                                                << "モダン"
+                                                << "modern";
+    QTest::newRow("modern stored, 標準 chosen") << "modern"
+                                                << "モダン"
+                                                << "標準"
+                                                << "classic";
+    QTest::newRow("unknown stored, モダン chosen") << "fancy"
+                                                   << "標準"
+                                                   << "モダン"
+                                                   << "modern";
+  }
+  void albumStyleIsKeptPerUser() {
+    QFETCH(QString, stored);
+    QFETCH(QString, shownFirst);
+    QFETCH(QString, choice);
+    QFETCH(QString, kept);
+    const QString key = QStringLiteral("Settings/AlbumStyle");
+    QSettings(QStringLiteral("フォテラ"), QStringLiteral("フォテラ")).setValue(key, stored);
+    const int want =
+        int(kept == QStringLiteral("modern") ? AlbumStyle::Modern : AlbumStyle::Classic);
+    test::TempDir dir;
+    {
+      Session s(dir.path());
+      QVERIFY(test::waitForScan(*s.window));
+      QString first;
+      test::onNextModal([&](QWidget* dialog) {
+        for (QLabel* label : dialog->findChildren<QLabel*>())
+          if (auto* box = qobject_cast<QComboBox*>(label->buddy());
+              box && label->text() == QStringLiteral("アルバムの形式")) {
+            first = box->currentText();
+            box->setCurrentText(choice);
+          }
+        for (QPushButton* b : dialog->findChildren<QPushButton*>())
+          if (b->text() == QStringLiteral("OK")) b->click();
+      });
+      s.trigger("mnuEditSet");
+      QCOMPARE(first, shownFirst);
+      QCOMPARE(int(s.state.albumStyle), want);
+      s.window->close();
+    }
+    QCOMPARE(
+        QSettings(QStringLiteral("フォテラ"), QStringLiteral("フォテラ")).value(key).toString(),
+        kept);
+    QVERIFY(readText(home_.file("program/fotela.ini")).find(kept.toStdString()) ==
+            std::string::npos);
+    Session again(dir.path());
+    QCOMPARE(int(again.state.albumStyle), want);
+    again.window->close();
+    fs::remove(home_.file("program/fotela.ini"));
   }
 
   // "中止" ends the run after the copy being made: the copies written are whole, the rest

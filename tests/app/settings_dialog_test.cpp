@@ -31,11 +31,12 @@ using fotela::test::TempDir;
 namespace {
 
 // Top to bottom, as the dialog shows them.
-const char* const kBoxCaptions[] = {
-    "タイトル",     "アルバムＨＴＭＬ", "サムネイルフォルダ", "画像フォルダ",
-    "フレーム横幅", "一覧ページ横幅",   "スライドショー時間", "背景色",
-    "文字色",       "リンク色",         "訪問済色",           "リンク中色",
-    "背景画像",     "戻り先",           "カメラのアドレス",   "動画を対象とする"};
+const char* const kBoxCaptions[] = {"タイトル",           "アルバムＨＴＭＬ", "サムネイルフォルダ",
+                                    "画像フォルダ",       "フレーム横幅",     "一覧ページ横幅",
+                                    "スライドショー時間", "背景色",           "文字色",
+                                    "リンク色",           "訪問済色",         "リンク中色",
+                                    "背景画像",           "戻り先",           "カメラのアドレス",
+                                    "動画を対象とする",   "アルバムの形式"};
 
 QWidget* boxOf(QWidget& dialog, const QString& caption) {
   for (QLabel* label : dialog.findChildren<QLabel*>())

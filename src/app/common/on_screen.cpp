@@ -8,6 +8,12 @@
 
 namespace fotela::app {
 
+QRect availableScreenArea(const QWidget* window) {
+  const QScreen* screen = window->screen();
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  return screen ? screen->availableGeometry() : QRect();
+}
+
 QRect fittedInto(const QRect& frame, const QRect& available) {
   const QSize size = frame.size().boundedTo(available.size());
   const int left = std::clamp(frame.left(), available.left(), available.right() - size.width() + 1);

@@ -8,6 +8,10 @@ class QWidget;
 
 namespace fotela::app {
 
+// The available part (without panels) of the screen `window` is on; the primary screen's
+// when it is on none yet.
+QRect availableScreenArea(const QWidget* window);
+
 // `frame` moved (and, where it is larger, shrunk) so that it lies inside `available`.
 QRect fittedInto(const QRect& frame, const QRect& available);
 

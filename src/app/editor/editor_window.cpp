@@ -203,7 +203,7 @@ void EditorWindow::loadFirstPhoto() {
 }
 
 // The window's size follows the first photo (never later ones): the picture with its
-// margins, at least 153 pixels wide outside, and never larger than the screen.
+// margins, at least 153 pixels wide outside, never larger than the screen and moved onto it.
 void EditorWindow::fitToPicture() {
   const QSize picture = picture_->size();
   const QSize frame = frameGeometry().size() - geometry().size();

@@ -30,12 +30,14 @@
 
 #include <filesystem>
 
+#include "common/album_style_store.h"
 #include "common/busy_cursor.h"
 #include "common/on_screen.h"
 #include "common/paths.h"
 #include "common/user_dialogs.h"
 #include "editor/editor_window.h"
 #include "main_window/album_preview.h"
+#include "main_window/build_runner.h"
 #include "main_window/description_dialog.h"
 #include "main_window/menu_commands.h"
 #include "main_window/photo_list_model.h"
@@ -113,10 +115,21 @@ MainWindow::MainWindow(ProgramState& state, UserDialogs& dialogs, QWidget* paren
   buildMenus();
   // Never narrower than the controls need once the title box has given way.
   setMinimumWidth(std::max(200, minimumSizeHint().width()));
+  builds_ = new BuildRunner(dialogs_, this);
+  connect(builds_, &BuildRunner::statusChanged, this, [this](const QString& text) {
+    // The success text only once the pages are written (buildEnded).
+    if (text != QString::fromUtf8(kStatusBuilt)) setStatus(text);
+  });
+  connect(builds_, &BuildRunner::busyChanged, this, &MainWindow::setBusyPointer);
+  connect(builds_, &BuildRunner::finished, this, &MainWindow::buildEnded);
   updateCommands();
 }
 
 MainWindow::~MainWindow() {
+  // A build still running ends first (its questions are still answered); the window then
+  // takes no part in its end.
+  QObject::disconnect(builds_, nullptr, this, nullptr);
+  builds_->wait();
   if (copies_) copies_->requestStop(true);
   stopScan();
   // The controls go after this part of the window: a focus change or a model reset while
@@ -385,6 +398,7 @@ void MainWindow::load() {
   const std::string given = state_.settings.PhotoFolder;
   ReadSettings(state_.settings, "", dialogs_);
   if (!given.empty()) state_.settings.PhotoFolder = given;
+  state_.albumStyle = storedAlbumStyle();
   applySettingsToWindow();
   // A start folder that is gone: the default photo folder is selected and scanned instead.
   if (!selectFolder(state_.settings.PhotoFolder)) {
@@ -471,6 +485,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   if (abandoned_ || closing_) {
     QMainWindow::closeEvent(event);
     emit closed();
+    return;
+  }
+  if (building_) {
+    // The pages being written are finished first; the window closes then.
+    closeAfterBuild_ = true;
+    event->ignore();
     return;
   }
   closing_ = true;
@@ -662,7 +682,7 @@ std::string MainWindow::selectedPhotoPath() const {
 }
 
 void MainWindow::moveSelection(int delta) {
-  if (scanning() || copies_ || busy_) return;
+  if (scanning() || copies_ || busy_ || building_) return;
   model_->moveBlock(selectedRows(), delta);
   photoList_->scrollTo(photoList_->currentIndex());
 }
@@ -721,7 +741,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::editDescription() {
-  if (state_.photos.empty() || scanning() || copies_) return;
+  if (state_.photos.empty() || scanning() || copies_ || building_) return;
   int row = selectedRow();
   if (row < 0) row = 0;
   const PhotoEntry& e = state_.photos[static_cast<std::size_t>(row)];
@@ -757,11 +777,9 @@ void MainWindow::setStatus(const QString& text) {
   status_->setText(text);
 }
 
-void MainWindow::setBusy(bool busy) {
-  building_ = busy;
+void MainWindow::setBusyPointer(bool busy) {
   if (busy && !busy_) busy_ = std::make_unique<BusyCursor>();
   if (!busy) busy_.reset();
-  updateCommands();
 }
 
 void MainWindow::updateCommands() {
@@ -795,40 +813,51 @@ void MainWindow::updateCommands() {
 }
 
 void MainWindow::buildAlbum() {
-  if (building_ || scanning() || copies_) return;
-  commitTitle();
-  BuildHooks hooks;
-  hooks.status = [this](const std::string& text) {
-    // The success text only once the pages are written (below).
-    if (text != kStatusBuilt) setStatus(qs(text));
-  };
-  hooks.busy = [this](bool busy) { setBusy(busy); };
-  hooks.makeCopies = [this](ProgramState& state, UserDialogs& dialogs) {
-    ThumbnailWindow window(dialogs, this);
-    ThumbRunResult result = window.runModal(state, CopyMode::All);
-    activateWindow();
-    return result;
-  };
-  const BuildOutcome outcome = fotela::buildAlbum(state_, dialogs_, hooks);
-  lastBuildWritten_ = outcome == BuildOutcome::Written;
-  if (outcome == BuildOutcome::Written) setStatus(qs(kStatusBuilt));
-  if (outcome == BuildOutcome::Failed) setStatus(qs(kStatusNotBuilt));
-  model_->reloadThumbnails();
-  updateCommands();
+  startBuild(true);
 }
 
 void MainWindow::writePagesOnly() {
+  startBuild(false);
+}
+
+void MainWindow::startBuild(bool fullBuild) {
   if (building_ || scanning() || copies_) return;
   commitTitle();
-  BuildHooks hooks;
-  hooks.status = [this](const std::string& text) {
-    if (text != kStatusBuilt) setStatus(qs(text));
-  };
-  const BuildOutcome outcome = buildPagesOnly(state_, dialogs_, hooks);
+  // The pages are written on a worker from a copy of the list and the settings, so the
+  // commands that would change them wait for the end.
+  building_ = true;
+  fullBuild_ = fullBuild;
+  updateCommands();
+  BuildRunner::CopyMaker makeCopies;
+  if (fullBuild) {
+    makeCopies = [this](ProgramState& state, UserDialogs& dialogs) {
+      ThumbnailWindow window(dialogs, this);
+      ThumbRunResult result = window.runModal(state, CopyMode::All);
+      activateWindow();
+      return result;
+    };
+  }
+  builds_->start(fullBuild ? BuildRunner::Command::Album : BuildRunner::Command::PagesOnly, state_,
+                 std::move(makeCopies));
+}
+
+void MainWindow::buildEnded(BuildOutcome outcome) {
+  building_ = false;
+  setBusyPointer(false);
+  lastBuildWritten_ = outcome == BuildOutcome::Written;
   // An empty list keeps the core's own status text.
   if (outcome == BuildOutcome::Written) setStatus(qs(kStatusBuilt));
   if (outcome == BuildOutcome::Failed) setStatus(qs(kStatusNotBuilt));
+  if (fullBuild_) model_->reloadThumbnails();
   updateCommands();
+  emit buildFinished();
+  if (automaticRun_) {
+    automaticRun_ = false;
+    exitCode_ = lastBuildWritten_ ? 0 : 1;
+    close();
+  } else if (closeAfterBuild_) {
+    close();
+  }
 }
 
 void MainWindow::makeCopiesOnly() {
@@ -897,8 +926,11 @@ void MainWindow::runTool(bool (*command)(QWidget*, ProgramState&, UserDialogs&))
 void MainWindow::runAutomaticBuild() {
   if (automaticDone_) return;
   automaticDone_ = true;
+  automaticRun_ = true;
   buildAlbum();
-  exitCode_ = lastBuildWritten_ ? 0 : 1;
+  if (building_) return;  // buildEnded() closes the window
+  automaticRun_ = false;
+  exitCode_ = 1;
   close();
 }
 

@@ -34,11 +34,13 @@ namespace fotela {
 struct ProgramState;
 class UserDialogs;
 struct ThumbRunResult;
+enum class BuildOutcome;
 }  // namespace fotela
 
 namespace fotela::app {
 
 class AlbumPreview;
+class BuildRunner;
 class BusyCursor;
 class PhotoViewer;
 class ThumbnailWindow;
@@ -90,6 +92,8 @@ class MainWindow : public QMainWindow {
   void firstFolderReady();
   // A folder scan has filled the list.
   void folderScanned();
+  // 作成 or アルバムＨＴＭＬのみ作成 has ended and its status is shown.
+  void buildFinished();
   // The window has closed (after the closing steps, or abandoned).
   void closed();
 
@@ -113,7 +117,10 @@ class MainWindow : public QMainWindow {
   void startScan(const std::string& folder);
   void scanEnded(quint64 generation, std::optional<FolderScan> scan);
   void stopScan();
-  void setBusy(bool busy);
+  void setBusyPointer(bool busy);
+  // Starts 作成 (`fullBuild`) or アルバムＨＴＭＬのみ作成 on the worker.
+  void startBuild(bool fullBuild);
+  void buildEnded(fotela::BuildOutcome outcome);
   void updateCommands();
   void commitTitle();
   void markOrderChanged();
@@ -178,6 +185,7 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<ProgramState> copiesState_;
   std::unique_ptr<BusyCursor> busy_;
   std::unique_ptr<AlbumPreview> preview_;  // the album's preview server, once used
+  BuildRunner* builds_ = nullptr;
 
   std::string scanFolder_;  // the folder being scanned
   quint64 scanGeneration_ = 0;
@@ -187,7 +195,10 @@ class MainWindow : public QMainWindow {
   bool loaded_ = false;
   bool fitColumnsOnShow_ = false;  // first placement: narrow the columns to the list
   bool automaticDone_ = false;
-  bool building_ = false;
+  bool building_ = false;  // 作成 or アルバムＨＴＭＬのみ作成 runs
+  bool fullBuild_ = false;
+  bool automaticRun_ = false;     // the running build is the automatic one
+  bool closeAfterBuild_ = false;  // the window was closed during the build
   bool lastBuildWritten_ = false;
   bool abandoned_ = false;
   bool closing_ = false;

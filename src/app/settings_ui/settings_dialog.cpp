@@ -16,6 +16,7 @@
 #include <QStorageInfo>
 #include <QVBoxLayout>
 
+#include "common/album_style_store.h"
 #include "common/paths.h"
 #include "common/text.h"
 #include "common/user_dialogs.h"
@@ -127,6 +128,20 @@ SettingsDialog::SettingsDialog(ProgramState& state, UserDialogs& dialogs, QWidge
   form->addWidget(videosList_, row, 2, Qt::AlignLeft);
   ++row;
 
+  auto* styleLabel = new QLabel(QStringLiteral("アルバムの形式"));
+  albumStyleList_ = new QComboBox;
+  albumStyleList_->setObjectName(QStringLiteral("albumStyleList"));
+  albumStyleList_->addItem(QStringLiteral("標準"), QVariant::fromValue(int(AlbumStyle::Classic)));
+  albumStyleList_->addItem(QStringLiteral("モダン"), QVariant::fromValue(int(AlbumStyle::Modern)));
+  albumStyleList_->setAccessibleName(styleLabel->text());
+  albumStyleList_->setToolTip(
+      QStringLiteral("モダン: スマートフォンでも見やすい、フレームを使わないページ"));
+  styleLabel->setBuddy(albumStyleList_);
+  albumStyleList_->setCurrentIndex(albumStyleList_->findData(int(state_.albumStyle)));
+  form->addWidget(styleLabel, row, 0, 1, 2);
+  form->addWidget(albumStyleList_, row, 2, Qt::AlignLeft);
+  ++row;
+
   auto* ok = new QPushButton(QStringLiteral("OK"));
   ok->setDefault(true);
   auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"));
@@ -213,6 +228,7 @@ void SettingsDialog::setDefaults() {
   titleFromFolderBox_->setChecked(true);
   titleFromFolderChanged();
   showBoxes(d);
+  albumStyleList_->setCurrentIndex(albumStyleList_->findData(int(AlbumStyle::Classic)));
 }
 
 bool SettingsDialog::storeControls(bool withVideos) {
@@ -278,7 +294,10 @@ bool SettingsDialog::storeControls(bool withVideos) {
 }
 
 void SettingsDialog::accept() {
-  if (storeControls(true)) QDialog::accept();
+  if (!storeControls(true)) return;
+  state_.albumStyle = static_cast<AlbumStyle>(albumStyleList_->currentData().toInt());
+  storeAlbumStyle(state_.albumStyle);
+  QDialog::accept();
 }
 
 bool SettingsDialog::eventFilter(QObject* watched, QEvent* event) {

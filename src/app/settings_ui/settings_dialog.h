@@ -2,7 +2,8 @@
 // The settings dialog: edits the album settings (all but the photo folder and the
 // editor's values), picks colours and files, restores the defaults, and loads or saves
 // a settings file. "OK" applies the boxes to the program's settings; the settings file
-// itself is written when the main window closes.
+// itself is written when the main window closes. The album style is the user's own: "OK"
+// keeps it in the per-user settings store, and loading a settings file leaves it.
 
 #include <QDialog>
 #include <QString>
@@ -72,6 +73,7 @@ class SettingsDialog : public QDialog {
   QLineEdit* returnPageBox_;
   QLineEdit* cameraFolderBox_;
   QComboBox* videosList_;
+  QComboBox* albumStyleList_;
 };
 
 }  // namespace fotela::app
