@@ -83,7 +83,7 @@ class WebDriver:
         except urllib.error.HTTPError as e:
             raise RuntimeError(f"{method} {path}: {e.code} {e.read()[:500]!r}") from None
 
-    def start(self, user_data_dir):
+    def start(self, user_data_dir, network_log=False):
         args = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                 "--disable-background-networking", "--disable-component-update", "--disable-sync",
                 "--disable-dev-shm-usage", "--window-size=1200,900",
@@ -91,7 +91,8 @@ class WebDriver:
         value = self.call("POST", "/session", {"capabilities": {"alwaysMatch": {
             "browserName": "chrome",
             "goog:chromeOptions": {"binary": CHROMIUM, "args": args},
-            "goog:loggingPrefs": {"browser": "ALL"},
+            # The performance log carries the DevTools network events: every request made.
+            "goog:loggingPrefs": {"browser": "ALL", **({"performance": "ALL"} if network_log else {})},
         }}})
         self.session = value["sessionId"]
 
@@ -117,9 +118,9 @@ class WebDriver:
                               if name != "left" else "return document.getElementsByTagName('frame')[0]")
         self.call("POST", "/frame", {"id": element})
 
-    def browser_log(self):
+    def browser_log(self, kind="browser"):
         try:
-            return self.call("POST", "/se/log", {"type": "browser"}) or []
+            return self.call("POST", "/se/log", {"type": kind}) or []
         except RuntimeError:
             return self.call("GET", "/log", None) or []
 

@@ -17,7 +17,8 @@ enum class MenuPageOutcome {
   Failed,    // "メニューが作れません。" was shown, with the file that failed
 };
 
-// Writes index.html into state.settings.PhotoFolder, asking before replacing one.
+// Writes index.html into state.settings.PhotoFolder, asking before replacing one, in the
+// style of state.albumStyle.
 MenuPageOutcome WriteMenuPage(ProgramState& state, UserDialogs& dialogs);
 
 }  // namespace fotela
