@@ -351,7 +351,11 @@ def run_hostile(work, driver):
         stop(server)
 
 
-def main():
+def main(runs=None, network_log=False, seconds=240):
+    """Runs `runs` (each given a work folder and the driver); this file's own checks by
+    default."""
+    global DEADLINE
+    DEADLINE = time.monotonic() + seconds
     if not (os.access(CHROMIUM, os.X_OK) and os.access(CHROMEDRIVER, os.X_OK)):
         print(f"skipped: {CHROMIUM} or {CHROMEDRIVER} is not installed")
         return 77
@@ -363,10 +367,10 @@ def main():
     driver = WebDriver(port)
     try:
         wait_for("chromedriver", lambda: driver.call("GET", "/status").get("ready"))
-        driver.start(os.path.join(work, "profile"))
-        driver.call("POST", "/timeouts", {"pageLoad": 30000, "script": 30000})
-        run(work, driver)
-        run_hostile(work, driver)
+        driver.start(os.path.join(work, "profile"), network_log)
+        driver.call("POST", "/timeouts", {"pageLoad": 30000, "script": 60000})
+        for each in runs or (run, run_hostile):
+            each(work, driver)
     except Exception as e:  # a broken step is a failed check, never a hang
         check("browser session", False, f"{type(e).__name__}: {e}")
     finally:
