@@ -387,7 +387,7 @@ class ModernAlbumWriter {
     page.line("<header>");
     page.line("<h1>" + title + "</h1>");
     if (!s_.ReturnPage.empty()) page.line("<nav>" + returnLink(s_) + "</nav>");
-    page.line("<button type=\"button\" id=\"show\" hidden>スライドショー</button>");
+    page.line("<button type=\"button\" id=\"show\">スライドショー</button>");
     page.line("</header>");
     page.line("<main>");
     music(page);

@@ -128,9 +128,7 @@
   part('v-next').addEventListener('click', () => go(1));
   part('v-close').addEventListener('click', () => view.close());
   play.addEventListener('click', () => setPlaying(!playing));
-  const start = part('show');
-  start.hidden = false;
-  start.addEventListener('click', () => {
+  part('show').addEventListener('click', () => {
     playOnOpen = true;
     if (shownIndex() === 0) follow(true);
     else location.hash = tiles[0].getAttribute('href').slice(1);
