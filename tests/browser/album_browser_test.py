@@ -352,8 +352,7 @@ def run_hostile(work, driver):
 
 
 def main(runs=None, network_log=False, seconds=240):
-    """Runs `runs` (each given a work folder and the driver); this file's own checks by
-    default."""
+    """Runs `runs` (each given a work folder and the driver), this file's own by default."""
     global DEADLINE
     DEADLINE = time.monotonic() + seconds
     if not (os.access(CHROMIUM, os.X_OK) and os.access(CHROMEDRIVER, os.X_OK)):

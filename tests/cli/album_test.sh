@@ -163,9 +163,5 @@ set +e
 set -e
 check "usage errors exit 2" "2 2 2 2 2" "$r1 $r2 $r3 $r4 $r5"
 
-# --style modern: the one page with its stylesheet and script in place of the classic set.
-"$cli" album "$many" --settings "$ini" --style modern --pages-only > /dev/null 2>&1
-check "--style modern replaces the classic pages" "album.html album_script.js album_style.css" \
-  "$(cd "$many" && ls *.html *.js *.css | tr '\n' ' ' | sed 's/ $//')"
 
 finish
