@@ -24,6 +24,11 @@ for p in "${packages[@]}"; do
   fi
 done
 
+# npm for the browser tests' axe-core; Debian's own unless a Node.js with npm is there already.
+if ! command -v npm > /dev/null; then
+  missing+=(nodejs npm)
+fi
+
 if ((${#missing[@]})); then
   SUDO=""
   if [[ $(id -u) -ne 0 ]]; then SUDO="sudo"; fi
@@ -31,3 +36,6 @@ if ((${#missing[@]})); then
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+
+# axe-core for the browser tests, at the version of tests/browser/package-lock.json.
+(cd "$(dirname "$0")/../tests/browser" && npm ci --no-audit --no-fund --loglevel=error)

@@ -47,4 +47,13 @@ std::optional<FolderArguments> parseFolderArguments(const Command& command,
   return parsed;
 }
 
+std::optional<AlbumStyle> albumStyleOption(const Command& command, const FolderArguments& args,
+                                           int& exitCode) {
+  auto value = args.values.find("--style");
+  if (value == args.values.end() || value->second == "classic") return AlbumStyle::Classic;
+  if (value->second == "modern") return AlbumStyle::Modern;
+  exitCode = usageError(command, "--style は classic か modern です: " + value->second);
+  return std::nullopt;
+}
+
 }  // namespace fotela::cli

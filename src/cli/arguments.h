@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "program/program_state.h"
 
 namespace fotela::cli {
 
@@ -35,5 +36,10 @@ struct ArgumentRules {
 std::optional<FolderArguments> parseFolderArguments(const Command& command,
                                                     const std::vector<std::string>& args,
                                                     const ArgumentRules& rules, int& exitCode);
+
+// The album style of "--style classic|modern" (classic without the option); nullopt after
+// a usage error has been printed.
+std::optional<AlbumStyle> albumStyleOption(const Command& command, const FolderArguments& args,
+                                           int& exitCode);
 
 }  // namespace fotela::cli

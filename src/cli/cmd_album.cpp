@@ -27,15 +27,18 @@ int runAlbum(const std::vector<std::string>& args);
 
 const Command kAlbum{
     "album",
-    "album DIR [--settings FILE] [--pages-only | --copies-only] [--yes | --no | --update]",
+    "album DIR [--settings FILE] [--pages-only | --copies-only] [--yes | --no | --update]"
+    " [--style classic|modern]",
     "DIR の写真から縮小画像とアルバムのページを作成します（--pages-only はページのみ、"
-    "--copies-only は縮小画像のみ）",
+    "--copies-only は縮小画像のみ。--style modern はスマートフォンでも見やすい"
+    "フレームなしの形式、既定は classic）",
     runAlbum,
 };
 const CommandRegistration registration(kAlbum);
 
 struct AlbumOptions {
   FolderArguments args;
+  AlbumStyle style = AlbumStyle::Classic;
   bool copiesOnly = false;
   bool pagesOnly = false;
   bool update = false;
@@ -44,9 +47,11 @@ struct AlbumOptions {
 // nullopt after a usage error has been printed.
 std::optional<AlbumOptions> parseOptions(const std::vector<std::string>& args, int& exitCode) {
   std::optional<FolderArguments> parsed = parseFolderArguments(
-      kAlbum, args, {{"--copies-only", "--pages-only", "--update"}, {}, true}, exitCode);
+      kAlbum, args, {{"--copies-only", "--pages-only", "--update"}, {"--style"}, true}, exitCode);
   if (!parsed) return std::nullopt;
-  AlbumOptions o{std::move(*parsed)};
+  std::optional<AlbumStyle> style = albumStyleOption(kAlbum, *parsed, exitCode);
+  if (!style) return std::nullopt;
+  AlbumOptions o{std::move(*parsed), *style};
   o.copiesOnly = o.args.has("--copies-only");
   o.pagesOnly = o.args.has("--pages-only");
   o.update = o.args.has("--update");
@@ -131,6 +136,7 @@ int runAlbum(const std::vector<std::string>& args) {
   TerminalDialogs dialogs(o->args.answer, /*nonInteractive=*/true);
   ProgramState state;
   state.runWaiting = reportRunWaiting;
+  state.albumStyle = o->style;
   // As at start-up: the marker file in the current directory splits the view page's script.
   std::error_code ec;
   state.SplitViewScript = probeMarkerFile(std::filesystem::current_path(ec).string());

@@ -20,20 +20,26 @@ namespace {
 int runMenu(const std::vector<std::string>& args);
 
 const Command kMenu{
-    "menu", "menu DIR [--settings FILE] [--yes | --no]",
-    "DIR にサブフォルダのアルバムへのリンクを並べたメニュー (index.html) を作成します", runMenu};
+    "menu", "menu DIR [--settings FILE] [--yes | --no] [--style classic|modern]",
+    "DIR にサブフォルダのアルバムへのリンクを並べたメニュー (index.html) を作成します"
+    "（--style modern は各アルバムの最初の写真を添えたカード形式）",
+    runMenu};
 const CommandRegistration registration(kMenu);
 
 int runMenu(const std::vector<std::string>& args) {
   int exitCode = kExitUsage;
-  std::optional<FolderArguments> a = parseFolderArguments(kMenu, args, {{}, {}, true}, exitCode);
+  std::optional<FolderArguments> a =
+      parseFolderArguments(kMenu, args, {{}, {"--style"}, true}, exitCode);
   if (!a) return exitCode;
+  std::optional<AlbumStyle> style = albumStyleOption(kMenu, *a, exitCode);
+  if (!style) return exitCode;
 
   // Without a flag the overwrite question is asked on a terminal and answered No elsewhere,
   // so a script never replaces a hand-made index.html by accident.
   TerminalDialogs dialogs(a->answer, /*nonInteractive=*/false);
   ProgramState state;
   state.runWaiting = reportRunWaiting;
+  state.albumStyle = *style;
   if (!ReadSettings(state.settings, a->settingsFile, dialogs)) return kExitFailed;
   const std::string path = normalFolderPath(a->folder);
   if (!isFolder(path)) {

@@ -83,7 +83,7 @@ class WebDriver:
         except urllib.error.HTTPError as e:
             raise RuntimeError(f"{method} {path}: {e.code} {e.read()[:500]!r}") from None
 
-    def start(self, user_data_dir):
+    def start(self, user_data_dir, network_log=False):
         args = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                 "--disable-background-networking", "--disable-component-update", "--disable-sync",
                 "--disable-dev-shm-usage", "--window-size=1200,900",
@@ -91,7 +91,8 @@ class WebDriver:
         value = self.call("POST", "/session", {"capabilities": {"alwaysMatch": {
             "browserName": "chrome",
             "goog:chromeOptions": {"binary": CHROMIUM, "args": args},
-            "goog:loggingPrefs": {"browser": "ALL"},
+            # The performance log carries the DevTools network events: every request made.
+            "goog:loggingPrefs": {"browser": "ALL", **({"performance": "ALL"} if network_log else {})},
         }}})
         self.session = value["sessionId"]
 
@@ -117,9 +118,9 @@ class WebDriver:
                               if name != "left" else "return document.getElementsByTagName('frame')[0]")
         self.call("POST", "/frame", {"id": element})
 
-    def browser_log(self):
+    def browser_log(self, kind="browser"):
         try:
-            return self.call("POST", "/se/log", {"type": "browser"}) or []
+            return self.call("POST", "/se/log", {"type": kind}) or []
         except RuntimeError:
             return self.call("GET", "/log", None) or []
 
@@ -350,7 +351,10 @@ def run_hostile(work, driver):
         stop(server)
 
 
-def main():
+def main(runs=None, network_log=False, seconds=240):
+    """Runs `runs` (each given a work folder and the driver), this file's own by default."""
+    global DEADLINE
+    DEADLINE = time.monotonic() + seconds
     if not (os.access(CHROMIUM, os.X_OK) and os.access(CHROMEDRIVER, os.X_OK)):
         print(f"skipped: {CHROMIUM} or {CHROMEDRIVER} is not installed")
         return 77
@@ -362,10 +366,10 @@ def main():
     driver = WebDriver(port)
     try:
         wait_for("chromedriver", lambda: driver.call("GET", "/status").get("ready"))
-        driver.start(os.path.join(work, "profile"))
-        driver.call("POST", "/timeouts", {"pageLoad": 30000, "script": 30000})
-        run(work, driver)
-        run_hostile(work, driver)
+        driver.start(os.path.join(work, "profile"), network_log)
+        driver.call("POST", "/timeouts", {"pageLoad": 30000, "script": 60000})
+        for each in runs or (run, run_hostile):
+            each(work, driver)
     except Exception as e:  # a broken step is a failed check, never a hang
         check("browser session", False, f"{type(e).__name__}: {e}")
     finally:

@@ -159,7 +159,9 @@ set +e
 "$cli" album "$photos" --settings "$work/missing.ini" 2> /dev/null; r2=$?
 "$cli" album "$photos" --yes --no 2> /dev/null; r3=$?
 "$cli" album 2> /dev/null; r4=$?
+"$cli" album "$photos" --style frames 2> /dev/null; r5=$?
 set -e
-check "usage errors exit 2" "2 2 2 2" "$r1 $r2 $r3 $r4"
+check "usage errors exit 2" "2 2 2 2 2" "$r1 $r2 $r3 $r4 $r5"
+
 
 finish

@@ -43,6 +43,11 @@ NameParts splitName(std::string_view fileName) {
   return p;
 }
 
+// A photo's file name holds exactly one "." and ends in "jpg", letter case aside.
+bool isPhotoName(const NameParts& parts) {
+  return equalsIgnoreAsciiCase(parts.type, "jpg") && !parts.moreDots;
+}
+
 class Scanner {
  public:
   Scanner(const std::string& folder, std::stop_token stop, const ScanProgress& progress)
@@ -61,7 +66,7 @@ class Scanner {
       const std::optional<std::string> stored = index.find(entry.name + ".jpg");
       if (!stored) continue;  // a missing photo is skipped without a message
       NameParts parts = splitName(*stored);
-      if (!equalsIgnoreAsciiCase(parts.type, "jpg") || parts.moreDots) continue;
+      if (!isPhotoName(parts)) continue;
       scan.rows.push_back(row(*stored, parts, scan.order));
     }
 
@@ -71,7 +76,7 @@ class Scanner {
       NameParts parts = splitName(f);
       // "a.jpg.bak" would become the row of a file "a.jpg" that is not there: a photo's
       // name holds exactly one ".".
-      if (!equalsIgnoreAsciiCase(parts.type, "jpg") || parts.moreDots) continue;
+      if (!isPhotoName(parts)) continue;
       if (scan.order.isTitle(parts.name)) continue;  // listed by the order file
       scan.rows.push_back(row(f, parts, scan.order));
     }
@@ -142,6 +147,21 @@ std::optional<FolderScan> scanFolder(const std::string& folder, std::stop_token 
                                      const ScanProgress& progress) {
   Scanner scanner(folder, stop, progress);
   return scanner.run(folder);
+}
+
+std::optional<std::string> firstPhotoFile(const std::string& folder) {
+  const OrderTable order = TitleGet(folder);
+  const std::vector<std::string> files = listFolder(folder, EntryKind::File);
+  const FileNameIndex index(files);
+  for (const OrderEntry& entry : order.entries()) {
+    std::optional<std::string> stored = index.find(entry.name + ".jpg");
+    if (stored && isPhotoName(splitName(*stored))) return stored;
+  }
+  // No photo the order file names is there, so the directory pass starts the list.
+  for (const std::string& f : files) {
+    if (isPhotoName(splitName(f))) return f;
+  }
+  return std::nullopt;
 }
 
 }  // namespace fotela

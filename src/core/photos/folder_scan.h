@@ -33,4 +33,8 @@ using ScanProgress = std::function<void(std::size_t filesSeen)>;
 std::optional<FolderScan> scanFolder(const std::string& folder, std::stop_token stop = {},
                                      const ScanProgress& progress = {});
 
+// The file name of the photo that a scan of `folder` would put first, found without reading
+// any photo; nullopt when the folder holds none.
+std::optional<std::string> firstPhotoFile(const std::string& folder);
+
 }  // namespace fotela

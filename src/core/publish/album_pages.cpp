@@ -12,6 +12,7 @@
 #include "photos/order_file.h"
 #include "program/album_run.h"
 #include "program/program_state.h"
+#include "publish/modern_pages.h"
 #include "publish/page_pieces.h"
 
 namespace fotela {
@@ -107,6 +108,10 @@ class AlbumWriter {
     if (auto r = viewPage(); !r) return r;
     if (auto r = slidePage(); !r) return r;
     if (auto r = WriteListPage(pages_, rows_, s_, sizes_); !r) return r;
+    // The files of a modern build go with this one.
+    const ModernPageNames modern = modernPageNames(s_.AlbumHtml);
+    pages_.removeOnCommit(modern.stylesheet);
+    pages_.removeOnCommit(modern.script);
     if (auto r = pages_.commit(); !r) return std::unexpected(pageFailure(r.error()));
     state_.LastAlbumPage = prefix_ + names_.main;
     return {};
@@ -395,8 +400,10 @@ AlbumPagesOutcome WriteAlbumPages(ProgramState& state, UserDialogs& dialogs,
     if (!left.contains(row.fileName())) rows.push_back(row);
   if (rows.empty()) return AlbumPagesOutcome::NoPhotos;
   AlbumRun run(state);
-  AlbumWriter writer(state, std::move(rows));
-  if (auto r = writer.run(); !r) {
+  const PageResult written = state.albumStyle == AlbumStyle::Modern
+                                 ? WriteModernAlbumPages(state, rows)
+                                 : AlbumWriter(state, std::move(rows)).run();
+  if (const PageResult& r = written; !r) {
     if (r.error().missingCopy) {
       dialogs.message(kMissingCopyMessage, kErrorCaption, DialogIcon::Warning);
     } else {

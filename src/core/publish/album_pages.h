@@ -36,7 +36,8 @@ enum class AlbumPagesOutcome {
 class PageSet;
 
 // Writes every page of the album of state.settings.PhotoFolder from state.photos, leaving
-// out the photos whose file names are in `leaveOut` (those whose copies could not be made).
+// out the photos whose file names are in `leaveOut` (those whose copies could not be made),
+// in the style of state.albumStyle; the pages of the other style go in the same step.
 // The pages are written to temporary files and put in place together only when all were
 // written, under an AlbumRun (unless the caller holds one), which first removes temporary
 // files of earlier runs that were killed. On success sets LastAlbumPage and

@@ -10,6 +10,7 @@
 #include "common/user_dialogs.h"
 #include "program/album_run.h"
 #include "program/program_state.h"
+#include "publish/modern_pages.h"
 #include "publish/page_pieces.h"
 
 namespace fotela {
@@ -89,8 +90,15 @@ MenuPageOutcome WriteMenuPage(ProgramState& state, UserDialogs& dialogs) {
   std::stable_sort(folders.begin(), folders.end(),
                    [](const SubFolder& a, const SubFolder& b) { return a.modified < b.modified; });
 
-  if (auto r = writeMenu(base, title, folders, state.settings); !r)
-    return failed(r.error().message);
+  Result<void> written;
+  if (state.albumStyle == AlbumStyle::Modern) {
+    std::vector<std::string> names;
+    for (const SubFolder& f : folders) names.push_back(f.name);
+    written = writeModernMenuPage(base, title, names, state.settings);
+  } else {
+    written = writeMenu(base, title, folders, state.settings);
+  }
+  if (!written) return failed(written.error().message);
   return MenuPageOutcome::Written;
 }
 

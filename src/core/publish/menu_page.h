@@ -17,8 +17,8 @@ enum class MenuPageOutcome {
   Failed,    // "メニューが作れません。" was shown, with the file that failed
 };
 
-// Writes index.html into state.settings.PhotoFolder, asking before replacing one, under an
-// AlbumRun for that folder.
+// Writes index.html into state.settings.PhotoFolder, asking before replacing one, in the
+// style of state.albumStyle, under an AlbumRun for that folder.
 MenuPageOutcome WriteMenuPage(ProgramState& state, UserDialogs& dialogs);
 
 }  // namespace fotela

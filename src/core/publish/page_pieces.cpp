@@ -215,6 +215,11 @@ void PageSet::discard() {
     page->temporary_.fd = -1;  // closed with the stream
   }
   pages_.clear();
+  removals_.clear();
+}
+
+void PageSet::removeOnCommit(const std::string& name) {
+  removals_.push_back(prefix_ + name);
 }
 
 Result<PageFile*> PageSet::open(const std::string& name) {
@@ -268,12 +273,22 @@ Result<void> PageSet::commit() {
     page->file_ = nullptr;
     page->temporary_.fd = -1;
   }
+  std::string removalFailure;
+  for (const std::string& path : removals_) {
+    const bool written = std::ranges::any_of(pages_, [&](auto& p) { return p->path_ == path; });
+    struct stat st {};
+    if (written || ::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) continue;
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT && removalFailure.empty())
+      removalFailure = path + " を削除できません。(" + std::strerror(errno) + ")";
+  }
   pages_.clear();
+  removals_.clear();
   // The new names reach the disk too.
   if (const int dir = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
     ::fsync(dir);
     ::close(dir);
   }
+  if (!removalFailure.empty()) return fail(removalFailure);
   return {};
 }
 

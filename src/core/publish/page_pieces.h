@@ -98,8 +98,11 @@ class PageSet {
   const std::string& prefix() const { return prefix_; }
   // A new page `name` of the folder.
   Result<PageFile*> open(const std::string& name);
-  // Flushes every page to the disk, then renames them all into place. A failure names the
-  // page and the reason.
+  // A file `name` of the folder that this set takes the place of: commit() removes it once
+  // every page is in place (unless the set writes that name itself or it is a folder).
+  void removeOnCommit(const std::string& name);
+  // Flushes every page to the disk, then renames them all into place and removes the files
+  // given to removeOnCommit. A failure names the page or file and the reason.
   Result<void> commit();
 
  private:
@@ -108,6 +111,7 @@ class PageSet {
   std::string folder_;
   std::string prefix_;
   std::vector<std::unique_ptr<PageFile>> pages_;
+  std::vector<std::string> removals_;  // full paths
 };
 
 // '<IMG SRC="folder/file" Border=0 Width= w Height= h ALT="file">', names escaped.
