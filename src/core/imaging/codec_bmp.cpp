@@ -2,6 +2,7 @@
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -24,10 +25,12 @@ unsigned le16(const unsigned char* p) {
 // The header fields the checks before decoding need.
 struct BmpHeader {
   std::uint32_t dataOffset = 0;
+  std::uint32_t infoSize = 0;
   long long width = 0;
   long long height = 0;  // rows, whichever way they are stored
   unsigned bits = 0;
   std::uint32_t compression = 0;  // 0 none, 1 RLE8, 2 RLE4, 3 bit fields
+  std::uint32_t colours = 0;      // palette entries, 0 for all that the bits allow
 };
 
 // nullopt when the bytes are no BMP or too few to hold these fields.
@@ -35,18 +38,20 @@ std::optional<BmpHeader> parseBmpHeader(std::span<const unsigned char> h) {
   if (h.size() < 26 || h[0] != 'B' || h[1] != 'M') return std::nullopt;
   BmpHeader b;
   b.dataOffset = le32(&h[10]);
-  if (le32(&h[14]) == 12) {  // the old OS/2 header: unsigned 16-bit sizes
+  b.infoSize = le32(&h[14]);
+  if (b.infoSize == 12) {  // the old OS/2 header: unsigned 16-bit sizes
     b.width = le16(&h[18]);
     b.height = le16(&h[20]);
     b.bits = le16(&h[24]);
     return b;
   }
-  if (h.size() < 34) return std::nullopt;
+  if (h.size() < 50) return std::nullopt;
   b.width = static_cast<std::int32_t>(le32(&h[18]));
   b.height = static_cast<std::int32_t>(le32(&h[22]));  // negative: rows stored top down
   if (b.height < 0) b.height = -b.height;
   b.bits = le16(&h[28]);
   b.compression = le32(&h[30]);
+  b.colours = le32(&h[46]);
   return b;
 }
 
@@ -109,6 +114,13 @@ Result<DecodedImage> readBmp(ByteSource& source, const std::string& name) {
   if (!header)
     return refuse(got >= 2 && chunk[0] == 'B' && chunk[1] == 'M' ? kCutShortReason
                                                                  : "BMPではありません");
+  // Header fields the loader would trust for the size of a buffer before refusing them:
+  // a header length it does not know, a palette longer than the bits allow.
+  const std::uint32_t known[] = {12, 40, 52, 56, 64, 108, 124};
+  if (std::find(std::begin(known), std::end(known), header->infoSize) == std::end(known))
+    return refuse("ヘッダーの長さが分かりません: " + std::to_string(header->infoSize));
+  if (header->bits <= 8 && header->colours > (1u << header->bits))
+    return refuse("パレットが壊れています");
   LoadWatch watch;
   watch.bytesPerPixel = header->bits == 32 || compressed(*header) ? 4 : 3;
   // The loader allocates the whole picture from the header's size before it reads a row:

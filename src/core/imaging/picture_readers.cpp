@@ -13,7 +13,7 @@ std::string tooLargeReason(long long width, long long height) {
 }
 
 std::optional<std::string> overDecodeLimits(long long width, long long height, int bytesPerPixel) {
-  const long long pixels = width * height;  // each side below 2^32: no overflow
+  const long long pixels = width * height;  // sides of at most 2^31: no overflow
   if (pixels > kMaxImagePixels ||
       static_cast<std::size_t>(pixels) * bytesPerPixel > kMaxDecoderBufferBytes)
     return tooLargeReason(width, height);

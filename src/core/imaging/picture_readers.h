@@ -22,7 +22,7 @@ inline constexpr const char* kCutShortReason = "ファイルが途中で切れ�
 
 // The reason to refuse a picture of this size before decoding it into a buffer of
 // `bytesPerPixel` bytes a pixel (kMaxImagePixels, kMaxDecoderBufferBytes); nullopt when it
-// is within both. Sides are at most 2^32 - 1.
+// is within both. Sides are at most 2^31.
 std::optional<std::string> overDecodeLimits(long long width, long long height, int bytesPerPixel);
 
 // The picture of `channels` (3 or 4: RGB or RGBA, 8 bits each) interleaved pixels; with 4,
