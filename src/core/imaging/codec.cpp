@@ -328,7 +328,12 @@ Result<DecodedImage> loadImageWithTransparency(const std::string& path) {
   switch (imageFormatOf({head, file.readAt(head, sizeof head, 0)})) {
     case ImageFormat::Jpeg: {
       // The JPEG decoder takes the whole file.
-      std::string bytes(file.size(), '\0');
+      std::string bytes;
+      try {
+        bytes.resize(file.size());
+      } catch (const std::bad_alloc&) {
+        return std::unexpected(readError(path, "メモリが足りません"));
+      }
       bytes.resize(file.readAt(bytes.data(), bytes.size(), 0));
       Result<Image> image = decodeJpeg(byteSpan(bytes), path);
       if (!image) return std::unexpected(image.error());
