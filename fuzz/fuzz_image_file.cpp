@@ -1,6 +1,7 @@
-// JPEG and BMP loading as the editor and the thumbnail maker do it: any bytes give a
-// picture within the limits or an error naming the file, and a JPEG's picture has the size
-// its header promised.
+// JPEG, BMP and PNG loading as the editor and the thumbnail maker do it: any bytes give a
+// picture within the limits or an error naming the file, read from memory and from the
+// file alike (the same picture, the same transparent pixels), and a JPEG's picture has
+// the size its header promised.
 #include <algorithm>
 
 #include "fuzz_support.h"
@@ -31,11 +32,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Result<JpegInfo> header = probeJpeg(span, path);
     if (header && static_cast<long long>(header->width) * header->height > kMaxFuzzPixels) return 0;
   }
+  if (auto d = declaredImageSize(span);
+      d && (d->width > kMaxFuzzPixels || d->height > kMaxFuzzPixels ||
+            d->width * d->height > kMaxFuzzPixels))
+    return 0;
   Result<Image> any = decodeImageFile(span, path);
   if (!any) {
     checkError(any.error(), path, bytes);
   } else if (static_cast<long long>(any->width()) * any->height() > kMaxImagePixels) {
     fuzz::failure("a picture over the limit", bytes);
+  }
+  Result<DecodedImage> fromFile = loadImageWithTransparency(path);
+  if (fromFile.has_value() != any.has_value()) {
+    fuzz::failure("memory and file readers disagree on success", bytes);
+  } else if (fromFile && fromFile->image != *any) {
+    fuzz::failure("memory and file readers give different pictures", bytes);
+  } else if (fromFile && !fromFile->transparent.empty() &&
+             fromFile->transparent.size() !=
+                 static_cast<std::size_t>(any->width()) * static_cast<std::size_t>(any->height())) {
+    fuzz::failure("transparent marks not one per pixel", bytes);
   }
   if (!isJpegData(span)) return 0;
 

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config git
   qt6-base-dev libgl-dev qt6-translations-l10n
-  libturbojpeg0-dev libjpeg-turbo-progs
+  libturbojpeg0-dev libjpeg-turbo-progs libgdk-pixbuf-2.0-dev libpng-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libmicrohttpd-dev
   fonts-noto-cjk xvfb xauth

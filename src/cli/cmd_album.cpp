@@ -76,7 +76,10 @@ bool openFolder(ProgramState& state, const AlbumOptions& o, UserDialogs& dialogs
     dialogs.message("フォルダが見つかりません: " + folder, kProgramTitle, DialogIcon::Critical);
     return false;
   }
-  return openPhotoFolder(state, folder);
+  if (!openPhotoFolder(state, folder)) return false;
+  if (!state.order.warning().empty())
+    dialogs.message(state.order.warning(), kProgramTitle, DialogIcon::Warning);
+  return true;
 }
 
 // The thumbnail maker with a progress bar; --update makes only the copies that are missing

@@ -175,6 +175,8 @@ int editAll(const std::string& folderText, const std::vector<Operation>& ops) {
     return kExitFailed;
   }
   if (!openPhotoFolder(state, folder)) return kExitFailed;
+  if (!state.order.warning().empty())
+    dialogs.message(state.order.warning(), kProgramTitle, DialogIcon::Warning);
   if (state.photos.empty()) {
     std::cerr << "写真がありません: " << folder << "\n";
     return kExitOk;

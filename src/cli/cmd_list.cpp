@@ -33,6 +33,7 @@ int runList(const std::vector<std::string>& args) {
   }
   std::optional<FolderScan> scan = scanFolder(folder);
   if (!scan) return kExitFailed;
+  if (!scan->order.warning().empty()) std::cerr << "[フォテラ] " << scan->order.warning() << "\n";
   std::string out;
   for (const PhotoEntry& e : scan->rows) {
     for (const std::string* field :

@@ -82,6 +82,16 @@ run edit "$work/wide.bmp" "$work/comp2.bmp" --composite "$work/none.bmp:000000"
 check "composite file missing: exit 1 naming it" "1 yes" \
   "$rc $([[ "$err" == *none.bmp* ]] && echo yes)"
 [[ ! -e "$work/comp2.bmp" ]] && pass "nothing written for a missing overlay" || failed "overlay"
+# A PNG overlay: exact black is transparent, and so are the pixels of alpha 0 (green
+# underneath); cut short, it is refused by name and nothing is written.
+cp "$FOTELA_SOURCE_DIR/tests/data/pictures/rgba.png" "$work/over.png"
+run edit "$work/wide.bmp" "$work/comp3.bmp" --composite "$work/over.png:000000"
+check "composite: a PNG's alpha and exact colours" "0 808080 FFFFFF 0000FF 808080 FF0000 808080" \
+  "$rc $(bmp pixels "$work/comp3.bmp" 0,0 1,0 3,0 0,1 1,1 3,1)"
+head -c 60 "$work/over.png" > "$work/cut.png"
+run edit "$work/wide.bmp" "$work/comp4.bmp" --composite "$work/cut.png:000000"
+check "composite with a PNG cut short: exit 1 naming it" "1 yes no" \
+  "$rc $([[ "$err" == *cut.png*切れています* ]] && echo yes) $([[ -e "$work/comp4.bmp" ]] && echo yes || echo no)"
 
 # ---------------------------------------------------------------- JPEG output and bad files
 jpeg "$work/photo.jpg" 64 48

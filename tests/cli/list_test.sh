@@ -33,6 +33,11 @@ printf 't,one\ttwo\r\n' > "$work/tabs/titlen.txt"
 check "a TAB inside a description cannot shift the columns" "one two" \
   "$("$cli" list "$work/tabs" | cut -f7-)"
 
+{ printf 't,'; head -c 70000 /dev/zero | tr '\0' 'x'; printf '\r\n'; } > "$work/tabs/titlen.txt"
+run list "$work/tabs"
+check "a description over 64 KB: cut, with one warning naming the file" "65536 1" \
+  "$(cut -f7 <<< "$out" | tr -d '\n' | wc -c) $(grep -c "64KB.*$work/tabs/titlen.txt" <<< "$err")"
+
 mkdir "$work/empty"
 check "an empty folder lists nothing" "" "$("$cli" list "$work/empty")"
 

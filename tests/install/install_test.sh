@@ -69,7 +69,7 @@ if [[ -z $deb ]]; then
 fi
 echo "$(basename "$deb"): Depends: $(dpkg-deb -f "$deb" Depends)"
 depends=$(dpkg-deb -f "$deb" Depends)
-wanted=(libc6 libturbojpeg0)
+wanted=(libc6 libturbojpeg0 libgdk-pixbuf-2.0-0 libpng16-16)
 [[ $app == 1 ]] && wanted+=(libqt6widgets6)
 for p in "${wanted[@]}"; do
   grep -qE "(^|, )$p( |,|$)" <<< "$depends" && pass "depends on $p" || failed "depends on $p"

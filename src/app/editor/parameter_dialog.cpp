@@ -40,7 +40,7 @@ std::optional<QColor> askColour(QWidget* parent, const QColor& start) {
 
 std::optional<QString> askCompositeFile(QWidget* parent, const QString& start) {
   QFileDialog dialog(parent, QStringLiteral("合成画像の指定"), start,
-                     QStringLiteral("画像ファイル (*.bmp *.jpg *.BMP *.JPG)"));
+                     QStringLiteral("画像ファイル (*.bmp *.jpg *.png *.BMP *.JPG *.PNG)"));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);

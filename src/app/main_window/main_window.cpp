@@ -639,6 +639,9 @@ void MainWindow::scanEnded(quint64 generation, std::optional<FolderScan> scan) {
   setStatus(qs(s.PhotoFolder));
   busy_.reset();
   updateCommands();
+  // An order file with a description too long to keep: it was cut, and the user is told.
+  if (!state_.order.warning().empty())
+    dialogs_.message(state_.order.warning(), kProgramTitle, DialogIcon::Warning);
   emit folderScanned();
   if (firstScan_) {
     firstScan_ = false;

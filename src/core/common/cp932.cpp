@@ -128,6 +128,10 @@ std::string utf8ToCp932WithReferences(std::string_view utf8) {
 }
 
 std::string cp932ToUtf8(std::string_view cp932) {
+  // Bytes below 0x80 are ASCII in CP932 as in UTF-8: most lines of data files need no
+  // conversion at all.
+  if (std::all_of(cp932.begin(), cp932.end(), [](char c) { return (c & 0x80) == 0; }))
+    return std::string(cp932);
   std::string out;
   out.reserve(cp932.size() * 3 / 2);
   while (!cp932.empty()) {
@@ -146,10 +150,15 @@ std::string encodeDataFile(std::string_view utf8) {
 }
 
 std::string decodeDataFile(std::string_view bytes) {
-  if (!bytes.starts_with(kUtf8Bom)) return cp932ToUtf8(bytes);
+  const bool utf8 = bytes.starts_with(kUtf8Bom);
+  if (utf8) bytes.remove_prefix(kUtf8Bom.size());
+  return decodeDataText(bytes, utf8);
+}
+
+std::string decodeDataText(std::string_view bytes, bool utf8) {
+  if (!utf8) return cp932ToUtf8(bytes);
   // A damaged or foreign file may hold bytes that are no UTF-8: each such byte becomes
   // U+FFFD, as unreadable CP932 bytes do, so the program's text is always UTF-8.
-  bytes.remove_prefix(kUtf8Bom.size());
   std::string out;
   out.reserve(bytes.size());
   while (!bytes.empty()) {

@@ -22,5 +22,8 @@ inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 std::string encodeDataFile(std::string_view utf8);
 // Reverse of encodeDataFile: a leading byte-order mark means UTF-8, anything else CP932.
 std::string decodeDataFile(std::string_view bytes);
+// A piece of a data file (lines, or any bytes that end at a line break) after its
+// byte-order mark, if any: `utf8` tells whether the file began with one.
+std::string decodeDataText(std::string_view bytes, bool utf8);
 
 }  // namespace fotela

@@ -240,12 +240,13 @@ std::optional<EffectStep> PhotoEditor::prepareEffect(EffectCommand command,
     }
     case EffectCommand::Composite: {
       step.tolerance = compositeTolerance(text1);
-      Result<Image> overlay = loadImageFile(text1);
+      Result<DecodedImage> overlay = loadImageWithTransparency(text1);
       if (!overlay) {
         refuse("合成画像ファイルを読み込めません: " + text1 + "\r" + overlay.error().message);
         return std::nullopt;
       }
-      step.overlay = std::move(*overlay);
+      step.overlay = std::move(overlay->image);
+      step.overlayTransparent = std::move(overlay->transparent);
       break;
     }
     case EffectCommand::Rotate:
@@ -287,7 +288,7 @@ Result<void> PhotoEditor::applyEffect(const EffectStep& step) {
     case EffectCommand::Composite:
       // The overlay is held in the spare picture, as when it was loaded there.
       spare() = step.overlay;
-      CompositeImage(picture, step.overlay, step.tolerance, step.colour);
+      CompositeImage(picture, step.overlay, step.tolerance, step.colour, step.overlayTransparent);
       break;
   }
   return {};

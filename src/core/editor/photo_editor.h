@@ -28,11 +28,12 @@ namespace fotela {
 // A command's values, read and checked, ready to apply to any photo.
 struct EffectStep {
   EffectCommand command = EffectCommand::Scale;
-  int number = 0;      // ratio in percent, width, thickness or angle
-  std::string colour;  // colour text, as typed
-  std::string file;    // composite: the overlay's file name
-  Image overlay;       // composite: the overlay's picture
-  int tolerance = 14;  // composite
+  int number = 0;                        // ratio in percent, width, thickness or angle
+  std::string colour;                    // colour text, as typed
+  std::string file;                      // composite: the overlay's file name
+  Image overlay;                         // composite: the overlay's picture
+  std::vector<bool> overlayTransparent;  // composite: its pixels of alpha 0 (may be empty)
+  int tolerance = 14;                    // composite
 };
 
 // How a command ended.

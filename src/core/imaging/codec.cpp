@@ -17,6 +17,7 @@
 #include "common/files.h"
 #include "imaging/exif.h"
 #include "imaging/jpeg_segments.h"
+#include "imaging/picture_readers.h"
 
 namespace fotela {
 namespace {
@@ -257,73 +258,23 @@ Result<void> saveJpeg(const Image& image, const std::string& path, int quality) 
   return writeFileAtomic(path, *bytes);
 }
 
-namespace {
-
-std::uint32_t le32(const unsigned char* p) {
-  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-unsigned le16(const unsigned char* p) {
-  return p[0] | p[1] << 8;
-}
-
-// The BMP reader allocates the whole picture from the header's size before it reads a row:
-// check that size, and that the file holds the rows it declares, first.
-Result<void> checkBmpHeader(const std::string& path) {
+Result<Image> loadBmp(const std::string& path) {
   ReadOnlyFile file;
   if (!file.open(path)) return fail("BMPファイルを読み込めません: " + path);
-  unsigned char h[54] = {};
-  const std::size_t got = file.readAt(h, sizeof h, 0);
-  auto damaged = [&](const std::string& reason) {
-    return fail("BMPファイルを読み込めません: " + path + "（" + reason + "）");
-  };
-  if (got < 26 || h[0] != 'B' || h[1] != 'M') return damaged("BMPではありません");
-  const std::uint32_t dataOffset = le32(h + 10), infoSize = le32(h + 14);
-  long long width, height;
-  unsigned bits;
-  std::uint32_t compression = 0;
-  if (infoSize == 12) {  // the old OS/2 header: unsigned 16-bit sizes
-    width = le16(h + 18);
-    height = le16(h + 20);
-    bits = le16(h + 24);
-  } else {
-    if (got < 34 || infoSize < 40) return damaged("ヘッダーが壊れています");
-    width = static_cast<std::int32_t>(le32(h + 18));
-    height = static_cast<std::int32_t>(le32(h + 22));  // negative: rows stored top down
-    bits = le16(h + 28);
-    compression = le32(h + 30);
-  }
-  if (height < 0) height = -height;
-  if (width <= 0 || height <= 0 || bits == 0 || bits > 32) return damaged("ヘッダーが壊れています");
-  if (width * height > kMaxImagePixels)
-    return damaged("画像が大きすぎます: " + std::to_string(width) + " × " + std::to_string(height));
-  // Uncompressed rows are padded to four bytes; compressed files are refused by the reader.
-  if (compression == 0 || compression == 3) {
-    const unsigned long long rowBytes =
-        (static_cast<unsigned long long>(width) * bits + 31) / 32 * 4;
-    if (dataOffset + rowBytes * height > file.size())
-      return damaged("ファイルが途中で切れています");
-  }
-  return {};
+  ByteSource source(file);
+  Result<DecodedImage> decoded = readBmp(source, path);
+  if (!decoded) return std::unexpected(decoded.error());
+  return std::move(decoded->image);
 }
 
-}  // namespace
+Result<DecodedImage> decodeBmp(std::span<const unsigned char> bytes, const std::string& name) {
+  ByteSource source(bytes);
+  return readBmp(source, name);
+}
 
-Result<Image> loadBmp(const std::string& path) {
-  if (Result<void> sound = checkBmpHeader(path); !sound) return std::unexpected(sound.error());
-  int w = 0, h = 0, pf = TJPF_RGB;
-  unsigned char* pixels = tjLoadImage(path.c_str(), &w, 1, &h, &pf, 0);
-  if (!pixels)
-    return fail("BMPファイルを読み込めません: " + path + "（" + errorText(nullptr) + "）");
-  Image image;
-  try {
-    image = Image(w, h);
-    std::memcpy(image.data(), pixels, static_cast<std::size_t>(w) * h * 3);
-  } catch (const std::bad_alloc&) {
-    tjFree(pixels);
-    return fail("BMPファイルを読み込めません: " + path + "（メモリが足りません）");
-  }
-  tjFree(pixels);
-  return image;
+Result<DecodedImage> decodePng(std::span<const unsigned char> bytes, const std::string& name) {
+  ByteSource source(bytes);
+  return readPng(source, name);
 }
 
 Result<void> saveBmp(const Image& image, const std::string& path) {
@@ -349,16 +300,77 @@ bool isJpegData(std::span<const unsigned char> bytes) {
   return bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;
 }
 
+ImageFormat imageFormatOf(std::span<const unsigned char> bytes) {
+  static constexpr unsigned char kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (isJpegData(bytes)) return ImageFormat::Jpeg;
+  if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') return ImageFormat::Bmp;
+  if (bytes.size() >= 8 && std::equal(bytes.begin(), bytes.begin() + 8, kPngSignature))
+    return ImageFormat::Png;
+  return ImageFormat::Unknown;
+}
+
+std::optional<DeclaredSize> declaredImageSize(std::span<const unsigned char> bytes) {
+  switch (imageFormatOf(bytes)) {
+    case ImageFormat::Bmp:
+      return bmpDeclaredSize(bytes);
+    case ImageFormat::Png:
+      return pngDeclaredSize(bytes);
+    default:
+      return std::nullopt;
+  }
+}
+
+Result<DecodedImage> loadImageWithTransparency(const std::string& path) {
+  ReadOnlyFile file;
+  if (!file.open(path)) return fail(path + " を開けません。");
+  unsigned char head[8];
+  ByteSource source(file);
+  switch (imageFormatOf({head, file.readAt(head, sizeof head, 0)})) {
+    case ImageFormat::Jpeg: {
+      // The JPEG decoder takes the whole file.
+      std::string bytes;
+      try {
+        bytes.resize(file.size());
+      } catch (const std::bad_alloc&) {
+        return std::unexpected(readError(path, "メモリが足りません"));
+      }
+      bytes.resize(file.readAt(bytes.data(), bytes.size(), 0));
+      Result<Image> image = decodeJpeg(byteSpan(bytes), path);
+      if (!image) return std::unexpected(image.error());
+      return DecodedImage{std::move(*image), {}};
+    }
+    case ImageFormat::Bmp:
+      return readBmp(source, path);
+    case ImageFormat::Png:
+      return readPng(source, path);
+    case ImageFormat::Unknown:
+      break;
+  }
+  return fail("画像ファイルの形式が分かりません: " + path);
+}
+
 Result<Image> loadImageFile(const std::string& path) {
-  Result<std::string> bytes = readWholeFile(path);
-  if (!bytes) return std::unexpected(bytes.error());
-  return decodeImageFile(byteSpan(*bytes), path);
+  Result<DecodedImage> decoded = loadImageWithTransparency(path);
+  if (!decoded) return std::unexpected(decoded.error());
+  return std::move(decoded->image);
 }
 
 Result<Image> decodeImageFile(std::span<const unsigned char> bytes, const std::string& path) {
-  if (isJpegData(bytes)) return decodeJpeg(bytes, path);
-  if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') return loadBmp(path);
-  return fail("画像ファイルの形式が分かりません: " + path);
+  Result<DecodedImage> decoded;
+  switch (imageFormatOf(bytes)) {
+    case ImageFormat::Jpeg:
+      return decodeJpeg(bytes, path);
+    case ImageFormat::Bmp:
+      decoded = decodeBmp(bytes, path);
+      break;
+    case ImageFormat::Png:
+      decoded = decodePng(bytes, path);
+      break;
+    case ImageFormat::Unknown:
+      return fail("画像ファイルの形式が分かりません: " + path);
+  }
+  if (!decoded) return std::unexpected(decoded.error());
+  return std::move(decoded->image);
 }
 
 }  // namespace fotela

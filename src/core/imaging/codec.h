@@ -1,10 +1,13 @@
 #pragma once
-// JPEG and BMP load and save (libjpeg-turbo). Every save replaces its file atomically.
+// JPEG load and save (libjpeg-turbo), BMP load (gdk-pixbuf) and save (libjpeg-turbo), PNG
+// load (libpng). Every save replaces its file atomically.
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/error.h"
 #include "imaging/image.h"
@@ -20,6 +23,10 @@ inline constexpr long long kMaxImagePixels = 1LL << 28;
 // of coefficients (a 4:2:0 photo of about 89 megapixels). Both are checked on the header,
 // before any decoding.
 inline constexpr std::size_t kMaxJpegCoefficientBytes = std::size_t{1} << 28;
+// BMP and PNG files are decoded into a buffer of the library's (up to 4 bytes a pixel)
+// before the pixels become a picture: that buffer may take at most this many bytes (an
+// RGBA picture of 134 megapixels), also checked on the header.
+inline constexpr std::size_t kMaxDecoderBufferBytes = std::size_t{1} << 29;
 
 // Bytes held in a string (as files are read) as the decoders take them.
 inline std::span<const unsigned char> byteSpan(std::string_view bytes) {
@@ -68,18 +75,46 @@ Result<Image> decodeJpeg(std::span<const unsigned char> bytes, const std::string
 Result<std::string> encodeJpeg(const Image& image, int quality = kJpegQuality);
 Result<void> saveJpeg(const Image& image, const std::string& path, int quality = kJpegQuality);
 
-// The header is checked before loading: a size over kMaxImagePixels or more rows than the
-// file holds is refused without allocating the picture.
+// A picture and the pixels its file marks fully transparent (alpha 0): a PNG's alpha channel
+// or transparent colour, a 32-bit BMP's alpha mask (unless every pixel has alpha 0, as some
+// writers leave it), the pixels an RLE bitmap leaves unpainted.
+struct DecodedImage {
+  Image image;
+  // One flag per pixel, rows top to bottom; empty when no pixel is transparent.
+  std::vector<bool> transparent;
+};
+
+// BMP: the 12-byte (OS/2) to 124-byte headers, rows bottom-up or top-down, 1, 4, 8, 16,
+// 24 and 32 bits a pixel, RLE4, RLE8 and bit fields. PNG: every colour type and depth
+// (16-bit channels scaled to 8), interlaced or not, colours as stored (no gamma applied).
+// The size is checked against the limits above before anything is decoded, and a file
+// that does not hold every row it declares is refused; errors name the file.
+Result<DecodedImage> decodeBmp(std::span<const unsigned char> bytes,
+                               const std::string& nameForErrors);
+Result<DecodedImage> decodePng(std::span<const unsigned char> bytes,
+                               const std::string& nameForErrors);
 Result<Image> loadBmp(const std::string& path);
 Result<void> saveBmp(const Image& image, const std::string& path);
 
+enum class ImageFormat { Unknown, Jpeg, Bmp, Png };
+// Told by the first bytes of a file (eight are enough).
+ImageFormat imageFormatOf(std::span<const unsigned char> firstBytes);
 // True when the bytes start with a JPEG start-of-image marker.
 bool isJpegData(std::span<const unsigned char> bytes);
 
-// JPEG or BMP, told apart by the file's first bytes (EXIF orientation applied).
+// The width and height a BMP or PNG header declares, before any check; nullopt for other
+// bytes or a header cut short.
+struct DeclaredSize {
+  long long width = 0;
+  long long height = 0;
+};
+std::optional<DeclaredSize> declaredImageSize(std::span<const unsigned char> bytes);
+
+// JPEG (EXIF orientation applied), BMP or PNG, told apart by the file's first bytes. A BMP
+// or PNG is read from the file piece by piece, never held whole.
+Result<DecodedImage> loadImageWithTransparency(const std::string& path);
 Result<Image> loadImageFile(const std::string& path);
-// The same for a file whose bytes have been read already: a JPEG is decoded from `bytes`,
-// a BMP is loaded from `path` (the BMP reader takes only file names).
+// The same for a file whose bytes have been read already (`path` names it in errors).
 Result<Image> decodeImageFile(std::span<const unsigned char> bytes, const std::string& path);
 
 }  // namespace fotela

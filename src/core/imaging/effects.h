@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "imaging/image.h"
 
@@ -82,13 +83,15 @@ void EllipseColorBlur(Image& picture, int w, std::string_view colour);
 // ellipse; otherwise `destination` holds the result and the caller swaps.
 bool EllipseFocusBlur(const Image& source, Image& destination, int w);
 
-// 1 for a file name whose last four characters are ".bmp" in any case (only exact
-// matches are transparent), 14 otherwise (lossy overlays: up to 13 per channel).
+// 1 for a file name whose last four characters are ".bmp" or ".png" in any case (lossless
+// overlays: only exact matches are transparent), 14 otherwise (lossy overlays: up to 13
+// per channel).
 int compositeTolerance(std::string_view fileName);
 // Lays `overlay` over the top-left corner of `picture`, clipped to the picture; overlay
 // pixels whose every channel lies within tolerance - 1 of the transparent colour are left
-// out.
+// out, and so are those `transparent` marks (one flag per overlay pixel, rows top to
+// bottom; empty marks none).
 void CompositeImage(Image& picture, const Image& overlay, int tolerance,
-                    std::string_view transparentColour);
+                    std::string_view transparentColour, const std::vector<bool>& transparent = {});
 
 }  // namespace fotela

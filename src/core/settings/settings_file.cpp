@@ -16,15 +16,18 @@ namespace fotela {
 namespace {
 
 // Nothing past this matters: the layout has 29 short lines. A larger file (a binary
-// picked by mistake) is read only this far.
+// picked by mistake) is read only this far, with a warning.
 constexpr std::size_t kMaxSettingsBytes = 1 << 20;
 
-std::optional<std::string> readHead(const std::string& path) {
+// The first kMaxSettingsBytes of the file; `cut` tells whether there was more.
+std::optional<std::string> readHead(const std::string& path, bool& cut) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
-  std::string bytes(kMaxSettingsBytes, '\0');
+  std::string bytes(kMaxSettingsBytes + 1, '\0');
   in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   bytes.resize(static_cast<std::size_t>(in.gcount()));
+  cut = bytes.size() > kMaxSettingsBytes;
+  if (cut) bytes.resize(kMaxSettingsBytes);
   return bytes;
 }
 
@@ -87,7 +90,8 @@ std::string defaultSettingsPath() {
 
 Result<void> ReadSettings(AlbumSettings& settings, const std::string& path, UserDialogs& dialogs) {
   const std::string file = path.empty() ? defaultSettingsPath() : path;
-  const std::optional<std::string> bytes = readHead(file);
+  bool cut = false;
+  const std::optional<std::string> bytes = readHead(file, cut);
   AlbumSettings s = defaultAlbumSettings();
   if (!bytes) {
     settings = s;  // the program folder replaces any folder given before
@@ -107,6 +111,9 @@ Result<void> ReadSettings(AlbumSettings& settings, const std::string& path, User
     }
     return fail(message);
   }
+  if (cut)
+    dialogs.message(file + " は 1MB を超えています。先頭の 1MB だけを設定として読み込みます。",
+                    kProgramTitle, DialogIcon::Warning);
   LineReader in(splitLines(decodeDataFile(*bytes)));
   if (in.atEnd()) {
     // An empty file holds nothing to read: defaults, but a chosen folder stays.

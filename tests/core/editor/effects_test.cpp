@@ -452,7 +452,8 @@ TEST(CompositeImage, ToleranceFollowsTheFileName) {
     int tolerance;
   };
   const Case cases[] = {{"logo.bmp", 1}, {"LOGO.BMP", 1},  {"a.BmP", 1},      {".bmp", 1},
-                        {"bmp", 14},     {"logo.jpg", 14}, {"x.bmp.jpg", 14}, {"", 14}};
+                        {"bmp", 14},     {"logo.jpg", 14}, {"x.bmp.jpg", 14}, {"", 14},
+                        {"logo.png", 1}, {"LOGO.PNG", 1},  {"png", 14}};
   for (const Case& c : cases) EXPECT_EQ(compositeTolerance(c.name), c.tolerance) << c.name;
 }
 
@@ -480,6 +481,14 @@ TEST(CompositeImage, TransparentColourAtTheToleranceBoundary) {
   CompositeImage(photo, overlay, 14, "ffffff");
   EXPECT_EQ(photo.pixel(0, 0), kGrey);
   EXPECT_EQ(photo.pixel(1, 0), 0xFFFFF1);
+}
+
+TEST(CompositeImage, PixelsMarkedTransparentNeverCover) {
+  Image photo = filled(3, 2, kGrey);
+  CompositeImage(photo, numbered(2, 2), 1, "000000", {true, false, false, true});
+  const std::int32_t want[] = {
+      kGrey, numbered(2, 2).pixel(1, 0), kGrey, numbered(2, 2).pixel(0, 1), kGrey, kGrey};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(photo.pixel(i % 3, i / 3), want[i]) << i;
 }
 
 TEST(CompositeImage, ClippedToThePhoto) {

@@ -8,6 +8,8 @@
 
 #include <vector>
 
+#include "common/cp932.h"
+#include "common/files.h"
 #include "core/support/test_files.h"
 #include "photos/photo_entry.h"
 
@@ -99,6 +101,72 @@ TEST(OrderFileTest, EmptyLinesInTheMiddleAreSkippedNotAnEnd) {
   ASSERT_EQ(t.entries().size(), 2u);
   EXPECT_EQ(t.TitleName("b"), "B");
   EXPECT_EQ(t.isTitle("b"), 1);
+}
+
+// The file is read piece by piece: lines that end across two pieces (a CR LF split
+// between them, a lone CR as the last byte of a piece) read as the whole file would.
+TEST(OrderFileTest, ReadingInPiecesGivesTheLinesOfTheWholeFile) {
+  const std::string longLine = "a," + std::string(65533, 'x');  // a line break at byte 65535
+  const std::string cases[] = {
+      longLine + "\r\nb,after\r\n",
+      longLine + "\rb,after\nc,\x8A\x43",
+      "x" + longLine + "\r\n\r\nb,\r",
+      std::string(kUtf8Bom) + longLine.substr(3) + "\r\n写真,説明\n",
+      "\x82\xA0,\r\n\r\n\n,\x8A\x43,more",
+      std::string(kUtf8Bom),
+      "",
+  };
+  TempDir dir;
+  for (const std::string& bytes : cases) {
+    writeFile(dir.file("titlen.txt"), bytes);
+    std::vector<std::pair<std::string, std::string>> whole, streamed;
+    for (const std::string& line : splitLines(decodeDataFile(bytes)))
+      if (!line.empty())
+        whole.emplace_back(line.substr(0, line.find(',')), line.find(',') == std::string::npos
+                                                               ? ""
+                                                               : line.substr(line.find(',') + 1));
+    const OrderTable table = TitleGet(dir.path());
+    for (const OrderEntry& e : table.entries()) streamed.emplace_back(e.name, e.description);
+    EXPECT_EQ(streamed, whole) << bytes.size() << " bytes";
+  }
+}
+
+// A description is kept up to 64 KiB of UTF-8, cut between two characters, with one
+// warning for the file; the lines after it are read as usual.
+TEST(OrderFileTest, LongDescriptionsAreCutWithOneWarning) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::size_t kept;  // bytes of the first entry's description (of its name without comma)
+    bool warned;
+  };
+  const std::string sjisA = "\x82\xA0";  // あ: 2 bytes stored, 3 in UTF-8
+  auto repeat = [](const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+  };
+  const Case cases[] = {
+      {"exactly 64 KiB", "a," + std::string(65536, 'x'), 65536, false},
+      {"one byte more", "a," + std::string(65537, 'x'), 65536, true},
+      {"Shift_JIS, cut between characters", "a," + repeat(sjisA, 40000), 65535, true},
+      {"UTF-8 after a byte-order mark", std::string(kUtf8Bom) + "a," + std::string(200000, 'y'),
+       65536, true},
+      {"two long lines, one warning",
+       "a," + std::string(70000, 'x') + "\r\nb," + std::string(70000, 'x'), 65536, true},
+      {"no comma: the line is cut", std::string(300000, 'n'), kMaxDescriptionBytes + 1024, true},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    writeFile(dir.file("titlen.txt"), c.bytes + "\r\nnext,ok\r\n");
+    const OrderTable t = TitleGet(dir.path());
+    ASSERT_GE(t.entries().size(), 2u) << c.what;
+    const OrderEntry& first = t.entries()[0];
+    EXPECT_EQ(first.description.empty() ? first.name.size() : first.description.size(), c.kept)
+        << c.what;
+    EXPECT_EQ(t.TitleName("next"), "ok") << c.what;
+    EXPECT_EQ(t.warning().find(dir.file("titlen.txt")) != std::string::npos, c.warned) << c.what;
+  }
 }
 
 TEST(OrderFileTest, NothingIsWrittenWhileTheOrderIsUnchanged) {

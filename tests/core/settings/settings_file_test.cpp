@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <sys/stat.h>
 #include <unistd.h>
 #include <optional>
@@ -211,7 +213,13 @@ TEST_F(SettingsFileTest, BinaryFilesAreRefusedAndHugeOnesRead) {
 
   std::string huge = kDefaultVer4;
   huge += std::string(8 << 20, 'x');
+  dialogs.shown.clear();
   EXPECT_EQ(read(huge).SlideInterval, 4000);
+  // Read only as far as 1 MiB, and not silently; a file of just 1 MiB is read whole.
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_NE(dialogs.shown[0].text.find(dir.file("in.ini") + " は 1MB を超えて"), std::string::npos);
+  read(kDefaultVer4 + std::string((1 << 20) - std::strlen(kDefaultVer4), ' '));
+  EXPECT_EQ(dialogs.shown.size(), 1u);
 }
 
 TEST_F(SettingsFileTest, InvalidShiftJisBytesAreReplacedNotFatal) {
