@@ -30,6 +30,7 @@
 #include "main_window/main_window.h"
 #include "program/program_state.h"
 #include "publish/build_commands.h"
+#include "window_bench_support.h"
 
 namespace {
 
@@ -97,12 +98,7 @@ void print(const char* label, int run, const Run& r) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  BenchFolder home;
-  qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(home.path()));
-  QApplication app(argc, argv);
-  QStandardPaths::setTestModeEnabled(true);
-  fotela::setProgramFolder(home.path());
+  const fotela::bench::WindowBench windows(argc, argv);
   const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10000;
   const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
 

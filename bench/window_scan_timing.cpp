@@ -20,6 +20,7 @@
 #include "common/scripted_dialogs.h"
 #include "main_window/main_window.h"
 #include "program/program_state.h"
+#include "window_bench_support.h"
 
 namespace {
 
@@ -65,12 +66,7 @@ void spin(int milliseconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  BenchFolder home;
-  qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(home.path()));
-  QApplication app(argc, argv);
-  QStandardPaths::setTestModeEnabled(true);
-  fotela::setProgramFolder(home.path());
+  const fotela::bench::WindowBench windows(argc, argv);
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
 
   std::printf("%8s %6s %14s %18s %18s\n", "photos", "run", "filled (ms)", "stall scan (ms)",
@@ -86,7 +82,7 @@ int main(int argc, char** argv) {
       fotela::bench::writeBytes(folder.path() + name, photo);
       fotela::bench::writeBytes(folder.path() + "/small" + name, thumb);
     }
-    const std::string empty = home.path() + "/empty";
+    const std::string empty = windows.home() + "/empty";
     std::filesystem::create_directories(empty);
 
     for (int run = 1; run <= runs; ++run) {
