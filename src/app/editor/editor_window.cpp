@@ -203,7 +203,7 @@ void EditorWindow::loadFirstPhoto() {
 }
 
 // The window's size follows the first photo (never later ones): the picture with its
-// margins, at least 153 pixels wide outside, never larger than the screen and moved onto it.
+// margins, at least 153 pixels wide outside, never larger than the screen, kept on it.
 void EditorWindow::fitToPicture() {
   const QSize picture = picture_->size();
   const QSize frame = frameGeometry().size() - geometry().size();
@@ -214,7 +214,10 @@ void EditorWindow::fitToPicture() {
     const QSize room = s->availableGeometry().size() - frame;
     client = client.boundedTo(room);
   }
+  // It grows about its centre (where it opened, over the main window), then onto the screen.
+  const QPoint centre = frameGeometry().center();
   resize(client);
+  move(pos() + (centre - frameGeometry().center()));
   keepOnScreen(this);
 }
 

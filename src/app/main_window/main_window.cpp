@@ -432,15 +432,17 @@ void MainWindow::restorePlacement() {
     const QRect available = screen()->availableGeometry();
     const QSize first = (available.size() * 3 / 4).boundedTo(kLargestFirstSize);
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, first, available));
-    if (isVisible())
-      fitColumnsToList();
-    else
-      fitColumnsOnShow_ = true;
+    // Room for the folder names of a home folder's usual depth.
+    splitter_->setSizes({std::max(1968 / kTwipsPerPixel, first.width() / 5), first.width()});
   } else {
     move(twips("MainLeft", 1000), twips("MainTop", 1000));
     resize(std::max(twips("MainWidth", 6500), 200), std::max(twips("MainHeight", 6500), 100));
   }
   keepOnScreen(this);
+  if (isVisible())
+    fitColumnsToList();
+  else
+    fitColumnsOnShow_ = true;
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -449,9 +451,9 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::fitColumnsToList() {
-  // The first window is smaller than the list's columns at their usual widths (about
-  // 1260 px): narrow them all in proportion so that every column shows, once the layout has
-  // given the list its width.
+  // A window narrower than the list's columns at their usual widths (about 1260 px): narrow
+  // them all in proportion so that every column shows, once the layout has given the list
+  // its width.
   QTimer::singleShot(0, this, [this] {
     const int room = photoList_->viewport()->width();
     int total = 0;

@@ -193,7 +193,7 @@ class MainWindow : public QMainWindow {
   std::jthread scanner_;
   bool firstScan_ = true;
   bool loaded_ = false;
-  bool fitColumnsOnShow_ = false;  // first placement: narrow the columns to the list
+  bool fitColumnsOnShow_ = false;  // narrow the columns to the list once it is shown
   bool automaticDone_ = false;
   bool building_ = false;  // 作成 or アルバムＨＴＭＬのみ作成 runs
   bool fullBuild_ = false;
