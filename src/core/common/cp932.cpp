@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <stdexcept>
+#include <utility>
 
 #include "common/text.h"
 
@@ -78,13 +79,20 @@ std::size_t utf8Sequence(std::string_view text, char32_t& codePoint) {
   return length;
 }
 
-// CP932 writes U+00A5 "¥" as 0x5C and U+203E "‾" as 0x7E, so a reader of the bytes sees a
-// backslash and a tilde. Those two never go through the converter.
-constexpr std::string_view kYen = "\xC2\xA5";
-constexpr std::string_view kOverline = "\xE2\x80\xBE";
+// Characters that CP932 stores as the bytes of another character, so that they read back
+// changed: "¥" and "‾" as 0x5C and 0x7E (a backslash and a tilde), "¢", "£" and "¬" as
+// their full-width forms, "—", "‖", "−" and "〜" as the look-alikes 0x815C, 0x8161,
+// 0x817C and 0x8160 stand for. They never go through the converter.
+constexpr std::string_view kChangedByCp932[] = {"\xC2\xA2",     "\xC2\xA3",     "\xC2\xA5",
+                                                "\xC2\xAC",     "\xE2\x80\x94", "\xE2\x80\x96",
+                                                "\xE2\x80\xBE", "\xE2\x88\x92", "\xE3\x80\x9C"};
 
-std::size_t findAsciiLookalike(std::string_view utf8) {
-  return std::min(utf8.find(kYen), utf8.find(kOverline));
+// Where the first of them starts in `utf8` (npos when none), and its length.
+std::pair<std::size_t, std::size_t> findChangedByCp932(std::string_view utf8) {
+  std::pair<std::size_t, std::size_t> first{std::string_view::npos, 0};
+  for (std::string_view c : kChangedByCp932)
+    if (const std::size_t at = utf8.find(c); at < first.first) first = {at, c.size()};
+  return first;
 }
 
 void appendReference(std::string& out, char32_t codePoint) {
@@ -108,7 +116,7 @@ void appendWithReferences(std::string& out, std::string_view utf8) {
 
 std::optional<std::string> utf8ToCp932(std::string_view utf8) {
   // A "¥" stored as 0x5C would read back as "\": the text does not fit.
-  if (findAsciiLookalike(utf8) != std::string_view::npos) return std::nullopt;
+  if (findChangedByCp932(utf8).first != std::string_view::npos) return std::nullopt;
   std::string out;
   if (toCp932().convert(utf8, out) != utf8.size()) return std::nullopt;
   return out;
@@ -118,11 +126,13 @@ std::string utf8ToCp932WithReferences(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   for (;;) {
-    const std::size_t at = findAsciiLookalike(utf8);
+    const auto [at, length] = findChangedByCp932(utf8);
     appendWithReferences(out, utf8.substr(0, at));
     if (at == std::string_view::npos) break;
-    appendReference(out, utf8.substr(at).starts_with(kYen) ? 0xA5 : 0x203E);
-    utf8.remove_prefix(at + (utf8.substr(at).starts_with(kYen) ? kYen.size() : kOverline.size()));
+    char32_t codePoint = 0;
+    utf8Sequence(utf8.substr(at), codePoint);
+    appendReference(out, codePoint);
+    utf8.remove_prefix(at + length);
   }
   return out;
 }

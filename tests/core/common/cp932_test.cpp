@@ -32,6 +32,12 @@ TEST(Cp932Test, AsciiLookalikesNeverBecomeAsciiBytes) {
   const std::string bytes = encodeDataFile("¥1000,‾");
   EXPECT_EQ(bytes, std::string(kUtf8Bom) + "¥1000,‾");
   EXPECT_EQ(decodeDataFile(bytes), "¥1000,‾");
+  // The others CP932 would give back as different characters go the same way.
+  for (const char* c : {"¢", "£", "¬", "—", "‖", "−", "〜"}) {
+    EXPECT_EQ(utf8ToCp932(std::string("9") + c), std::nullopt) << c;
+    EXPECT_EQ(decodeDataFile(encodeDataFile(c)), c);
+  }
+  EXPECT_EQ(utf8ToCp932WithReferences("£5 〜 写"), "&#163;5 &#12316; \x8E\xCA");
 }
 
 TEST(Cp932Test, InvalidCp932BytesBecomeReplacementCharacters) {
