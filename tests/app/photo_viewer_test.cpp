@@ -1,6 +1,7 @@
 // The viewer as a user meets it: a photo larger than the screen is shown whole, 100 % and
 // back by the key Z or a double click, closed by Esc or Ctrl+W.
 
+#include <QAccessible>
 #include <QScreen>
 #include <QScrollArea>
 #include <QtTest/QtTest>
@@ -60,6 +61,7 @@ class PhotoViewerTest : public QObject {
     QCOMPARE(viewer.isVisible(), open);
     if (!open) return;
     QVERIFY(viewer.screen()->availableGeometry().contains(viewer.frameGeometry()));
+    QCOMPARE(QAccessible::queryAccessibleInterface(&viewer)->role(), QAccessible::Window);
     if (actualSize) {
       QCOMPARE(picture->size(), photo);
     } else {

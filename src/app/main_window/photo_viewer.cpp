@@ -1,5 +1,6 @@
 #include "main_window/photo_viewer.h"
 
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QApplication>
 #include <QHBoxLayout>
@@ -95,9 +96,17 @@ QSize fittedSize(QSize photo, QSize room) {
   return photo.scaled(room, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
 }
 
+// A plain top-level widget reaches a screen reader as a "filler"; the viewer is a window.
+QAccessibleInterface* viewerAccessible(const QString& className, QObject* object) {
+  if (className != QLatin1String(PhotoViewer::staticMetaObject.className())) return nullptr;
+  return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+}
+
 }  // namespace
 
 PhotoViewer::PhotoViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
+  static const bool accessibleAsWindow = (QAccessible::installFactory(viewerAccessible), true);
+  (void)accessibleAsWindow;
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("画像View"));
   fileLabel_ = new QLabel(this);
