@@ -56,6 +56,6 @@ check "binary settings file refused" "1 1" "$rc1 $rc2"
 grep -q "binary.ini は設定ファイルではありません" "$work/err" && pass "the message names the file" ||
   { failed "the message names the file"; cat "$work/err"; }
 
-"$cli" --help | grep -q "settings IN \[OUT\]" || failed "--help"
+grep -q "settings IN \[OUT\]" <<< "$("$cli" --help)" || failed "--help"
 
 finish

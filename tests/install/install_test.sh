@@ -80,7 +80,9 @@ for p in "${wanted[@]}"; do  # not a library: named by the build
 done
 check "maintainer" "fotela developers <" "$(dpkg-deb -f "$deb" Maintainer | cut -c1-19)"
 # Both languages in the one description.
-dpkg-deb -f "$deb" Description | grep -q "HTMLアルバムを作成します" && pass "Japanese description" ||
+# (Read whole first: grep -q stops reading at its match, and a writer cut short by that fails.)
+description=$(dpkg-deb -f "$deb" Description)
+grep -q "HTMLアルバムを作成します" <<< "$description" && pass "Japanese description" ||
   failed "Japanese description"
 if lintian --fail-on error,warning "$deb" > "$work/lintian" 2>&1; then pass "lintian"; else
   failed "lintian"; cat "$work/lintian"; fi
