@@ -7,19 +7,20 @@ namespace {
 
 const QString kKey = QStringLiteral("Settings/AlbumStyle");
 
-QSettings userStore() {
+}  // namespace
+
+QSettings userSettingsStore() {
   return QSettings(QStringLiteral("フォテラ"), QStringLiteral("フォテラ"));
 }
 
-}  // namespace
-
 AlbumStyle storedAlbumStyle() {
-  return userStore().value(kKey).toString() == QStringLiteral("modern") ? AlbumStyle::Modern
-                                                                        : AlbumStyle::Classic;
+  return userSettingsStore().value(kKey).toString() == QStringLiteral("modern")
+             ? AlbumStyle::Modern
+             : AlbumStyle::Classic;
 }
 
 void storeAlbumStyle(AlbumStyle style) {
-  userStore().setValue(
+  userSettingsStore().setValue(
       kKey, style == AlbumStyle::Modern ? QStringLiteral("modern") : QStringLiteral("classic"));
 }
 

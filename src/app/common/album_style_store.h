@@ -3,9 +3,14 @@
 // "フォテラ", group "Settings", key "AlbumStyle": "classic" or "modern") and not in the
 // settings file, whose layout other tools read.
 
+#include <QSettings>
+
 #include "program/program_state.h"
 
 namespace fotela::app {
+
+// The per-user settings store: window placement and the album style.
+QSettings userSettingsStore();
 
 // The stored style; Classic when none or an unknown value is stored.
 AlbumStyle storedAlbumStyle();

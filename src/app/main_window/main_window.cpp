@@ -64,10 +64,6 @@ QString qs(const std::string& s) {
   return QString::fromStdString(s);
 }
 
-QSettings placementStore() {
-  return QSettings(QStringLiteral("フォテラ"), QStringLiteral("フォテラ"));
-}
-
 // Mounted volumes a user keeps photos on: no kernel, runtime, snap or squashfs mounts.
 QList<QStorageInfo> photoVolumes() {
   QList<QStorageInfo> volumes;
@@ -417,7 +413,7 @@ void MainWindow::applySettingsToWindow() {
 }
 
 void MainWindow::restorePlacement() {
-  QSettings store = placementStore();
+  QSettings store = userSettingsStore();
   store.beginGroup(QStringLiteral("Settings"));
   auto twips = [&store](const char* key, int fallback) {
     bool ok = false;
@@ -466,7 +462,7 @@ void MainWindow::fitColumnsToList() {
 }
 
 void MainWindow::storePlacement() {
-  QSettings store = placementStore();
+  QSettings store = userSettingsStore();
   store.beginGroup(QStringLiteral("Settings"));
   if (!isMinimized()) {
     store.setValue(QStringLiteral("MainLeft"), QString::number(x() * kTwipsPerPixel));
@@ -795,7 +791,8 @@ void MainWindow::updateCommands() {
     a->setEnabled(idle);
   buildButton_->setEnabled(idle);
   showAlbumButton_->setEnabled(idle && state_.albumViewEnabled);
-  showAlbumAction_->setEnabled(state_.albumViewEnabled);
+  // Pages being rewritten are neither served nor saved over.
+  showAlbumAction_->setEnabled(state_.albumViewEnabled && !building_);
   quitButton_->setEnabled(!scan && !building_);
   moveUpButton_->setEnabled(idle);
   moveDownButton_->setEnabled(idle);
@@ -807,7 +804,7 @@ void MainWindow::updateCommands() {
   refreshAction_->setEnabled(folderFree);
   photoList_->horizontalHeader()->setSectionsClickable(idle);
   photoList_->setDragEnabled(idle);
-  saveOrderAction_->setEnabled(state_.OrderChanged != 0 && !scan);
+  saveOrderAction_->setEnabled(state_.OrderChanged != 0 && !scan && !building_);
   // The tools change the folder's files or the settings the running work uses.
   for (QAction* a :
        {settingsAction_, newFolderAction_, menuPageAction_, editPhotoAction_, lowerCaseAction_})
@@ -860,7 +857,7 @@ void MainWindow::buildEnded(BuildOutcome outcome) {
     automaticRun_ = false;
     exitCode_ = lastBuildWritten_ ? 0 : 1;
     close();
-  } else if (closeAfterBuild_) {
+  } else if (std::exchange(closeAfterBuild_, false)) {
     close();
   }
 }
