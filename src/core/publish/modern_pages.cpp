@@ -1,5 +1,6 @@
 #include "publish/modern_pages.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include "program/program_state.h"
 #include "publish/modern_assets.h"
 #include "publish/page_pieces.h"
+#include "thumbs/thumb_maker.h"
 
 namespace fotela {
 
@@ -207,18 +209,24 @@ std::string returnLink(const AlbumSettings& s) {
   return "<a href=\"" + htmlText(s.ReturnPage) + "\">戻る</a>";
 }
 
-// `path` + "/2x/" + file as a srcset candidate when that copy exists and is larger than
-// the one of `width`: "big/2x/a.jpg 2x", "big/2x/a.jpg 1.667x".
+// The copy of `file` at twice the size (doubleDensityFolder of `folder`) as a srcset candidate when
+// that copy exists and is larger than the one of `width`: "big/2x/a.jpg 2x", "big/2x/a.jpg 1.667x".
 std::string denser(CopySizes& sizes, const std::string& prefix, const std::string& folder,
                    const std::string& file, int width) {
-  auto size = sizes.of(prefix + folder + "/2x/" + file);
+  const std::string dense = doubleDensityFolder(folder);
+  auto size = sizes.of(prefix + dense + "/" + file);
   if (!size || size->width <= width) return {};
   char density[32];
   std::snprintf(density, sizeof density, "%.3f", static_cast<double>(size->width) / width);
   std::string d = density;
   while (d.back() == '0') d.pop_back();
   if (d.back() == '.') d.pop_back();
-  return strictUrlName(folder) + "/2x/" + strictUrlName(file) + " " + d + "x";
+  std::string url;
+  for (std::size_t at = 0, end; at <= dense.size(); at = end + 1) {
+    end = std::min(dense.find('/', at), dense.size());
+    url += strictUrlName(std::string_view(dense).substr(at, end - at)) + "/";
+  }
+  return url + strictUrlName(file) + " " + d + "x";
 }
 
 int decimalValue(std::string_view text) {

@@ -180,6 +180,12 @@ std::string contentTypeFor(std::string_view fileName) {
   if (ext == "avi") return "video/x-msvideo";
   if (ext == "mov") return "video/quicktime";
   if (ext == "3gp") return "video/3gpp";
+  // What the modern album page plays in <video> and <audio>.
+  if (ext == "mp4") return "video/mp4";
+  if (ext == "webm") return "video/webm";
+  if (ext == "mp3") return "audio/mpeg";
+  if (ext == "m4a") return "audio/mp4";
+  if (ext == "ogg" || ext == "opus") return "audio/ogg";
   return "application/octet-stream";
 }
 
