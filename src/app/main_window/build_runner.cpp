@@ -8,26 +8,6 @@
 #include "program/program_state.h"
 
 namespace fotela::app {
-namespace {
-
-// Everything a build reads; the start-up flag stays with the window.
-std::unique_ptr<ProgramState> copyForBuild(const ProgramState& from) {
-  auto to = std::make_unique<ProgramState>();
-  to->settings = from.settings;
-  to->AutoMode = from.AutoMode;
-  to->SplitViewScript = from.SplitViewScript;
-  to->OrderChanged = from.OrderChanged;
-  to->LastAlbumPage = from.LastAlbumPage;
-  to->ThumbRunMode = from.ThumbRunMode;
-  to->LastSettingsPath = from.LastSettingsPath;
-  to->albumStyle = from.albumStyle;
-  to->albumViewEnabled = from.albumViewEnabled;
-  to->photos = from.photos;
-  to->order = from.order;
-  return to;
-}
-
-}  // namespace
 
 BuildRunner::BuildRunner(UserDialogs& dialogs, QObject* parent)
     : QObject(parent), dialogs_(dialogs), uiDialogs_(this, dialogs) {}
@@ -39,7 +19,7 @@ BuildRunner::~BuildRunner() {
 bool BuildRunner::start(Command command, ProgramState& state, CopyMaker makeCopies) {
   if (running()) return false;
   target_ = &state;
-  build_ = copyForBuild(state);
+  build_ = workerCopy(state);
   orderChangedAtStart_ = state.OrderChanged != 0;
   makeCopies_ = std::move(makeCopies);
   worker_ = std::jthread([this, command] {

@@ -43,6 +43,7 @@
 #include "main_window/photo_list_model.h"
 #include "main_window/photo_viewer.h"
 #include "photos/order_file.h"
+#include "program/album_run.h"
 #include "program/folder_change.h"
 #include "program/program_state.h"
 #include "publish/build_commands.h"
@@ -112,6 +113,12 @@ MainWindow::MainWindow(ProgramState& state, UserDialogs& dialogs, QWidget* paren
   // Never narrower than the controls need once the title box has given way.
   setMinimumWidth(std::max(200, minimumSizeHint().width()));
   builds_ = new BuildRunner(dialogs_, this);
+  // A build on a worker that waits for another run on the folder says so in the status bar
+  // (the runner is waited for before the window goes).
+  state_.runWaiting = [this](const std::string&) {
+    QMetaObject::invokeMethod(
+        this, [this] { setStatus(QString::fromUtf8(kRunWaitingMessage)); }, Qt::QueuedConnection);
+  };
   connect(builds_, &BuildRunner::statusChanged, this, [this](const QString& text) {
     // The success text only once the pages are written (buildEnded).
     if (text != QString::fromUtf8(kStatusBuilt)) setStatus(text);
@@ -869,10 +876,7 @@ void MainWindow::makeCopiesOnly() {
   // The copies are made from a snapshot of the rows and folders, in a window that is not
   // modal; the commands that would change them wait for its end.
   hooks.makeCopies = [this](ProgramState& state, UserDialogs&) {
-    copiesState_ = std::make_unique<ProgramState>();
-    copiesState_->settings = state.settings;
-    copiesState_->photos = state.photos;
-    copiesState_->ThumbRunMode = state.ThumbRunMode;
+    copiesState_ = workerCopy(state);
     copies_ = new ThumbnailWindow(dialogs_, this);
     copies_->setAttribute(Qt::WA_DeleteOnClose);
     connect(copies_, &ThumbnailWindow::runFinished, this, &MainWindow::copiesEnded);

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,5 +46,9 @@ struct ProgramState {
   std::vector<PhotoEntry> photos;
   OrderTable order;
 };
+
+// What a job on a worker thread reads, copied from the window's state: everything but the
+// start-up flag, which stays with the window.
+std::unique_ptr<ProgramState> workerCopy(const ProgramState& from);
 
 }  // namespace fotela
